@@ -1,0 +1,36 @@
+#pragma once
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// An RGB image, rows top to bottom, as a player sees the frame.
+struct sImage
+{
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;   // width * height * 3
+
+    const uint8_t* At(int x, int y) const { return &rgb[size_t(y * width + x) * 3]; }
+};
+
+struct sRgb
+{
+    int r, g, b;
+    bool operator==(const sRgb&) const = default;
+};
+
+// Read before the buffer swap: afterwards the back buffer's contents are undefined.
+sImage ReadFrame();
+sRgb ReadPixel(int x, int y);   // window coordinates, origin top-left
+
+bool WritePng(const sImage& image, const std::string& path);
+bool ReadPng(const std::string& path, sImage& image);
+
+// Compares with tests/<goldenName>.png within a per-channel tolerance. On a mismatch it says how
+// many pixels differ and where the first is, and writes the actual and a difference image beside
+// the build. BW_UPDATE_GOLDEN=1 writes the golden instead.
+::testing::AssertionResult FrameMatchesGolden(const sImage& actual, const std::string& goldenName,
+                                              int tolerance = 8);
+
+#define EXPECT_FRAME_MATCHES(goldenName) EXPECT_TRUE(FrameMatchesGolden(ReadFrame(), goldenName))

@@ -1,0 +1,5 @@
+objects = {}
+
+
+def findobjectbyname(name):
+    return objects.get(name)
