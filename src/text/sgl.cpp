@@ -1,0 +1,526 @@
+#include "text/sgl.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+// The front end mirrors OpenGL's own begin/vertex/end state machine, so like OpenGL it keeps one
+// open primitive and one current colour for the whole program. The vertex array and the edge
+// list are scratch reused by every primitive.
+struct sPoint
+{
+    double x, y;
+};
+
+struct sEdge
+{
+    bool flag;   // the row has seen one crossing and waits for its partner
+    float x;
+};
+
+struct sFrontEnd
+{
+    int operation = -1;   // the open primitive, -1 when none is open
+    int vertexCount = 0;
+    bool useGL = false;
+    float red = 0, green = 0, blue = 0, alpha = 1;
+    uint32_t color = 0;
+    SDL_Surface* surface = nullptr;
+    std::vector<vertex> verts;
+    std::vector<sEdge> edgeList;
+    // A glyph is hundreds of tiny polygons; clipping them must not allocate each time.
+    std::vector<sPoint> clipped, clipScratch;
+};
+sFrontEnd s;
+
+[[noreturn]] void OutOfMemory(const char* message)
+{
+    std::fputs(message, stdout);
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+float Clamp01(float value)
+{
+    if (!(value > 0))
+        return 0;   // NaN included
+    return value > 1 ? 1 : value;
+}
+
+// Towards zero, as the pixel grid wants it; NaN and infinities become harmless finite values so
+// that no later conversion to an integer can overflow.
+double TruncCoord(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    return std::trunc(std::clamp(double(value), -1e30, 1e30));
+}
+
+// Lines and points work in integers. Far beyond any surface the exact value no longer matters,
+// so it is limited to where the clipping arithmetic cannot overflow.
+int64_t TruncInt(float value)
+{
+    return int64_t(std::clamp(TruncCoord(value), -1073741824.0, 1073741824.0));
+}
+
+// ---- pixels ----------------------------------------------------------------------------------
+
+template <int Bytes>
+inline void StorePixel(uint8_t* p, uint32_t pixel)
+{
+    if constexpr (Bytes == 1) {
+        *p = uint8_t(pixel);
+    } else if constexpr (Bytes == 2) {
+        uint16_t value = uint16_t(pixel);
+        std::memcpy(p, &value, 2);
+    } else if constexpr (Bytes == 3) {
+        // The value's three low bytes, in the order they have in memory.
+        std::memcpy(p, &pixel, 3);
+    } else {
+        std::memcpy(p, &pixel, 4);
+    }
+}
+
+uint8_t* PixelAddress(SDL_Surface* surface, int x, int y)
+{
+    return static_cast<uint8_t*>(surface->pixels) + std::ptrdiff_t(y) * surface->pitch
+           + std::ptrdiff_t(x) * surface->format->BytesPerPixel;
+}
+
+// Spans are the inner loop of every filled glyph and polygon: whole blocks of pixels are
+// copied from a prepared pattern, which the compiler turns into wide stores.
+template <int Bytes>
+void FillSpan(uint8_t* p, int length, uint32_t pixel)
+{
+    constexpr int blockPixels = Bytes == 3 ? 16 : 32 / Bytes;
+    constexpr int blockBytes = blockPixels * Bytes;
+    if (length >= blockPixels) {
+        uint8_t pattern[blockBytes];
+        for (int i = 0; i < blockPixels; ++i)
+            StorePixel<Bytes>(pattern + i * Bytes, pixel);
+        for (; length >= blockPixels; length -= blockPixels, p += blockBytes)
+            std::memcpy(p, pattern, blockBytes);
+    }
+    for (; length > 0; --length, p += Bytes)
+        StorePixel<Bytes>(p, pixel);
+}
+
+template <int Bytes>
+void DrawLineDepth(SDL_Surface* surface, int x1, int y1, int x2, int y2, uint32_t pixel)
+{
+    int dx = x2 - x1, dy = y2 - y1;
+    int ax = std::abs(dx), ay = std::abs(dy);
+    int xStep = dx < 0 ? -Bytes : Bytes;
+    std::ptrdiff_t yStep = dy < 0 ? -std::ptrdiff_t(surface->pitch) : std::ptrdiff_t(surface->pitch);
+    uint8_t* p = PixelAddress(surface, x1, y1);
+
+    // The major axis takes one step per pixel; ties go to y.
+    int major = ax, minor = ay;
+    std::ptrdiff_t majorStep = xStep, minorStep = yStep;
+    if (ax <= ay) {
+        major = ay, minor = ax;
+        majorStep = yStep, minorStep = xStep;
+    }
+    int decision = 2 * minor - major;
+    for (int i = 0; i <= major; ++i) {
+        StorePixel<Bytes>(p, pixel);
+        if (decision >= 0) {
+            p += minorStep;
+            decision -= 2 * major;
+        }
+        decision += 2 * minor;
+        p += majorStep;
+    }
+}
+
+// Moves one end of a line onto the clip rectangle along the line. False when the line misses.
+bool ClipLineEnd(int64_t& x, int64_t& y, int64_t ox, int64_t oy, const SDL_Rect& clip)
+{
+    int64_t left = clip.x, right = int64_t(clip.x) + clip.w - 1;
+    int64_t top = clip.y, bottom = int64_t(clip.y) + clip.h - 1;
+    if (x < left || x > right) {
+        int64_t edge = x < left ? left : right;
+        y += (edge - x) * (oy - y) / (ox - x);   // ox lies on the inner side, so ox != x
+        x = edge;
+    }
+    if ((y < top || y > bottom) && oy != y) {
+        int64_t edge = y < top ? top : bottom;
+        x += (edge - y) * (ox - x) / (oy - y);
+        y = edge;
+    }
+    return x >= left && x <= right && y >= top && y <= bottom;
+}
+
+// ---- polygons --------------------------------------------------------------------------------
+
+// One Sutherland-Hodgman stage against the line axisValue on one axis; inside is the side where
+// sign * (coordinate - axisValue) >= 0. Points on the line count as inside.
+void ClipStage(const std::vector<sPoint>& in, std::vector<sPoint>& out, bool onX, double axisValue,
+               double sign)
+{
+    out.clear();
+    size_t n = in.size();
+    if (n == 0)
+        return;
+    auto distance = [&](const sPoint& p) { return sign * ((onX ? p.x : p.y) - axisValue); };
+    sPoint prev = in[n - 1];
+    double dPrev = distance(prev);
+    for (size_t i = 0; i < n; ++i) {
+        const sPoint& cur = in[i];
+        double dCur = distance(cur);
+        if ((dPrev < 0 && dCur > 0) || (dPrev > 0 && dCur < 0)) {
+            double t = dPrev / (dPrev - dCur);
+            sPoint cut{prev.x + (cur.x - prev.x) * t, prev.y + (cur.y - prev.y) * t};
+            // Exactly on the boundary: rounding must not push the point a pixel outside.
+            (onX ? cut.x : cut.y) = axisValue;
+            out.push_back(cut);
+        }
+        if (dCur >= 0)
+            out.push_back(cur);
+        prev = cur;
+        dPrev = dCur;
+    }
+}
+
+void EnsureEdgeList(int rows)
+{
+    if (rows <= 0 || size_t(rows) <= s.edgeList.size())
+        return;
+    try {
+        s.edgeList.resize(size_t(rows), sEdge{false, 0});
+    } catch (const std::bad_alloc&) {
+        OutOfMemory("malloc failed\n");
+    }
+}
+
+template <int Bytes>
+void FillSpanAt(SDL_Surface* surface, int x, int y, int length, uint32_t pixel)
+{
+    FillSpan<Bytes>(PixelAddress(surface, x, y), length, pixel);
+}
+
+template <int Bytes>
+void ScanConvert(SDL_Surface* surface, const std::vector<sPoint>& poly, uint32_t pixel)
+{
+    size_t n = poly.size();
+    for (size_t i = 0; i < n; ++i) {
+        // After clipping every coordinate lies inside the surface, so these fit an int.
+        int xa = int(poly[i].x), ya = int(poly[i].y);
+        int xb = int(poly[(i + 1) % n].x), yb = int(poly[(i + 1) % n].y);
+        if (ya == yb)
+            continue;
+        if (ya > yb) {
+            std::swap(xa, xb);
+            std::swap(ya, yb);
+        }
+        int x = xa * 1024;
+        int step = (xb - xa) * 1024 / (yb - ya);
+        for (int y = ya + 1; y <= yb; ++y) {
+            x += step;
+            int column = x >> 10;   // rounded down
+            sEdge& edge = s.edgeList[size_t(y)];
+            if (!edge.flag) {
+                edge.flag = true;
+                edge.x = float(column);
+            } else {
+                int a = int(edge.x), b = column;
+                if (a > b)
+                    std::swap(a, b);
+                FillSpanAt<Bytes>(surface, a, y, b - a, pixel);
+                edge.flag = false;
+            }
+        }
+    }
+}
+
+// ---- primitive builders ----------------------------------------------------------------------
+
+void BuildPrimitive(SDL_Surface* surface, int mode, vertex* v, int n, uint32_t pixel)
+{
+    auto line = [&](int a, int b) { drawLine(surface, v[a].x, v[a].y, v[b].x, v[b].y, pixel); };
+    auto triangle = [&](int a, int b, int c) {
+        vertex tri[3] = {v[a], v[b], v[c]};
+        drawSolidPoly(surface, 3, tri, pixel);
+    };
+
+    switch (mode) {
+    case GL_POINTS:
+        for (int i = 0; i < n; ++i) {
+            int64_t x = TruncInt(v[i].x), y = TruncInt(v[i].y);
+            if (x >= 0 && x < surface->w && y >= 0 && y < surface->h)
+                putPixel(surface, int(x), int(y), pixel);
+        }
+        break;
+    case GL_LINES:
+        for (int i = 0; i + 1 < n; i += 2)
+            line(i, i + 1);
+        break;
+    case GL_LINE_LOOP:
+        if (n < 2)
+            break;
+        for (int i = 0; i + 1 < n; ++i)
+            line(i, i + 1);
+        line(n - 1, 0);
+        break;
+    case GL_LINE_STRIP:
+        for (int i = 0; i + 1 < n; ++i)
+            line(i, i + 1);
+        break;
+    case GL_TRIANGLES:
+        for (int i = 0; i + 2 < n; i += 3)
+            triangle(i, i + 1, i + 2);
+        break;
+    case GL_TRIANGLE_STRIP:
+        for (int i = 0; i + 2 < n; ++i)
+            triangle(i, i + 1, i + 2);
+        break;
+    case GL_TRIANGLE_FAN:
+    case GL_POLYGON:
+        for (int i = 1; i + 1 < n; ++i)
+            triangle(0, i, i + 1);
+        break;
+    case GL_QUADS:
+        for (int i = 0; i + 3 < n; i += 4) {
+            triangle(i, i + 1, i + 2);
+            triangle(i, i + 2, i + 3);
+        }
+        break;
+    case GL_QUAD_STRIP:
+        for (int i = 0; i + 3 < n; i += 2) {
+            triangle(i, i + 1, i + 2);
+            triangle(i + 1, i + 2, i + 3);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool IsGLSurface(const SDL_Surface* surface)
+{
+    return (surface->flags & SDL_OPENGL) != 0;
+}
+
+// Each component times 255, truncated; components are already within 0..1.
+uint32_t MapColor(SDL_Surface* surface, float r, float g, float b, float a)
+{
+    return SDL_MapRGBA(surface->format, Uint8(r * 255), Uint8(g * 255), Uint8(b * 255), Uint8(a * 255));
+}
+
+} // namespace
+
+// ---- raster operations -----------------------------------------------------------------------
+
+void putPixel(SDL_Surface* surface, int x, int y, uint32_t pixel)
+{
+    if (!surface || x < 0 || x >= surface->w || y < 0 || y >= surface->h)
+        return;
+    uint8_t* p = PixelAddress(surface, x, y);
+    switch (surface->format->BytesPerPixel) {
+    case 1: StorePixel<1>(p, pixel); break;
+    case 2: StorePixel<2>(p, pixel); break;
+    case 3: StorePixel<3>(p, pixel); break;
+    case 4: StorePixel<4>(p, pixel); break;
+    default: break;
+    }
+}
+
+void drawLine(SDL_Surface* surface, float fx1, float fy1, float fx2, float fy2, uint32_t pixel)
+{
+    if (!surface)
+        return;
+    int64_t x1 = TruncInt(fx1), y1 = TruncInt(fy1), x2 = TruncInt(fx2), y2 = TruncInt(fy2);
+    SDL_Rect clip;
+    SDL_GetClipRect(surface, &clip);
+    if (clip.w == 0 || clip.h == 0)
+        return;
+    int64_t left = clip.x, right = int64_t(clip.x) + clip.w - 1;
+    int64_t top = clip.y, bottom = int64_t(clip.y) + clip.h - 1;
+    if ((x1 < left && x2 < left) || (x1 > right && x2 > right) || (y1 < top && y2 < top)
+        || (y1 > bottom && y2 > bottom))
+        return;
+    if (!ClipLineEnd(x1, y1, x2, y2, clip) || !ClipLineEnd(x2, y2, x1, y1, clip))
+        return;
+
+    switch (surface->format->BytesPerPixel) {
+    case 1: DrawLineDepth<1>(surface, int(x1), int(y1), int(x2), int(y2), pixel); break;
+    case 2: DrawLineDepth<2>(surface, int(x1), int(y1), int(x2), int(y2), pixel); break;
+    case 3: DrawLineDepth<3>(surface, int(x1), int(y1), int(x2), int(y2), pixel); break;
+    case 4: DrawLineDepth<4>(surface, int(x1), int(y1), int(x2), int(y2), pixel); break;
+    default: break;
+    }
+}
+
+void fillSolidSpan(SDL_Surface* surface, int x, int y, int length, uint32_t pixel)
+{
+    if (!surface || length <= 0)
+        return;
+    switch (surface->format->BytesPerPixel) {
+    case 1: std::memset(PixelAddress(surface, x, y), int(pixel & 0xff), size_t(length)); break;
+    case 2: FillSpanAt<2>(surface, x, y, length, pixel); break;
+    case 3: FillSpanAt<3>(surface, x, y, length, pixel); break;
+    case 4: FillSpanAt<4>(surface, x, y, length, pixel); break;
+    default: break;
+    }
+}
+
+void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t pixel)
+{
+    if (!surface || !vertices || count < 3)
+        return;
+    int bytes = surface->format->BytesPerPixel;
+    if (bytes < 1 || bytes > 4)
+        return;
+    SDL_Rect clip;
+    SDL_GetClipRect(surface, &clip);
+    if (clip.w == 0 || clip.h == 0)
+        return;
+    EnsureEdgeList(surface->h);
+
+    double left = clip.x, right = double(clip.x) + clip.w - 1;
+    double top = clip.y, bottom = double(clip.y) + clip.h - 1;
+    std::vector<sPoint>& poly = s.clipped;
+    std::vector<sPoint>& scratch = s.clipScratch;
+    poly.clear();
+    bool inside = true;
+    for (int i = 0; i < count; ++i) {
+        double x = TruncCoord(vertices[i].x), y = TruncCoord(vertices[i].y);
+        vertices[i].x = float(x);
+        vertices[i].y = float(y);
+        poly.push_back({x, y});
+        inside = inside && x >= left && x <= right && y >= top && y <= bottom;
+    }
+    if (!inside) {
+        ClipStage(poly, scratch, true, left, 1);
+        ClipStage(scratch, poly, true, right, -1);
+        ClipStage(poly, scratch, false, bottom, -1);
+        ClipStage(scratch, poly, false, top, 1);
+        if (poly.size() < 3)
+            return;
+        // Intersections are fractional; the edges run between whole pixels.
+        for (sPoint& p : poly)
+            p = {std::trunc(p.x), std::trunc(p.y)};
+    }
+
+    switch (bytes) {
+    case 1: ScanConvert<1>(surface, poly, pixel); break;
+    case 2: ScanConvert<2>(surface, poly, pixel); break;
+    case 3: ScanConvert<3>(surface, poly, pixel); break;
+    default: ScanConvert<4>(surface, poly, pixel); break;
+    }
+}
+
+// ---- front end -------------------------------------------------------------------------------
+
+void sglBegin(SDL_Surface* surface, int mode)
+{
+    if (s.verts.capacity() == 0) {
+        try {
+            s.verts.reserve(50);
+        } catch (const std::bad_alloc&) {
+            OutOfMemory("Out Of Memory\n");
+        }
+    }
+    s.vertexCount = 0;
+    s.verts.clear();
+    // Nothing to draw on, or no such primitive: the vertices that follow are ignored.
+    if (!surface || mode < GL_POINTS || mode > GL_POLYGON) {
+        s.operation = -1;
+        s.surface = nullptr;
+        return;
+    }
+    s.operation = mode;
+    s.surface = surface;
+    s.useGL = IsGLSurface(surface);
+    if (s.useGL) {
+        glColor4f(s.red, s.green, s.blue, s.alpha);
+        glBegin(GLenum(mode));
+    }
+}
+
+void sglVertex2f(float x, float y)
+{
+    if (s.operation < 0)
+        return;
+    if (s.useGL) {
+        glVertex2f(x, y);
+        return;
+    }
+    try {
+        s.verts.push_back({x, y});
+    } catch (const std::bad_alloc&) {
+        OutOfMemory("Out Of Memory\n");
+    }
+    ++s.vertexCount;
+}
+
+void sglEnd()
+{
+    if (s.operation < 0)
+        return;
+    int mode = s.operation;
+    s.operation = -1;
+    if (s.useGL) {
+        glEnd();
+        return;
+    }
+    SDL_Surface* surface = s.surface;
+    bool locked = SDL_MUSTLOCK(surface);
+    if (locked && SDL_LockSurface(surface) < 0)
+        return;
+    s.color = MapColor(surface, s.red, s.green, s.blue, s.alpha);
+    BuildPrimitive(surface, mode, s.verts.data(), s.vertexCount, s.color);
+    if (locked)
+        SDL_UnlockSurface(surface);
+}
+
+void sglColor3f(float r, float g, float b)
+{
+    sglColor4f(r, g, b, 1);
+}
+
+void sglColor4f(float r, float g, float b, float a)
+{
+    s.red = Clamp01(r);
+    s.green = Clamp01(g);
+    s.blue = Clamp01(b);
+    s.alpha = Clamp01(a);
+}
+
+void sglSwapBuffers(SDL_Surface* surface)
+{
+    if (!surface)
+        return;
+    if (IsGLSurface(surface))
+        SDL_GL_SwapBuffers();
+    else
+        SDL_Flip(surface);
+}
+
+void sglClearBuffer(SDL_Surface* surface, float r, float g, float b, float a, float depth)
+{
+    if (!surface)
+        return;
+    r = Clamp01(r), g = Clamp01(g), b = Clamp01(b), a = Clamp01(a);
+    if (IsGLSurface(surface)) {
+        GLfloat oldColor[4];
+        GLfloat oldDepth = 1;
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, oldColor);
+        glGetFloatv(GL_DEPTH_CLEAR_VALUE, &oldDepth);
+        glClearColor(r, g, b, a);
+        glClearDepth(depth);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(oldColor[0], oldColor[1], oldColor[2], oldColor[3]);
+        glClearDepth(oldDepth);
+        return;
+    }
+    SDL_FillRect(surface, nullptr, MapColor(surface, r, g, b, a));
+}
