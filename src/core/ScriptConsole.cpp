@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "input/InputManager.h"
+#include "text/FontDraw.h"
 
 ScriptConsole g_Console;
 
@@ -92,5 +93,18 @@ std::string ScriptConsole::Command()
 
 void ScriptConsole::DrawConsole()
 {
-    // FIXME: drawn once the console text drawing exists.
+    if (!m_Active)
+        return;
+    constexpr int textSize = 17, lineHeight = textSize + 4;
+    // The newest line always sits just above the prompt, however few lines there are.
+    float y = float(lineHeight * (k_MaxConsoleLines - int(m_Log.size())));
+    for (const ConsoleLog& line : m_Log) {
+        float green = line.m_Type == LOG_STDERR ? 0.8f : 1.0f;
+        DrawConsoleFontString(line.m_Text.c_str(), 5, y, textSize, 1, green, green);
+        y += lineHeight;
+    }
+    std::string prompt = (m_State ? ">>> " : "!>> ") + g_Input.m_TypedText + "_";
+    DrawConsoleFontString(prompt.c_str(), 5, y, textSize, 0.6f, 1, 0.6f);
+    // Drawn after the text: the first 2D drawing at a pixel wins, so the band stays behind it.
+    DrawConsoleBackground();
 }
