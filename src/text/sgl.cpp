@@ -405,9 +405,11 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
         ClipStage(scratch, poly, false, top, 1);
         if (poly.size() < 3)
             return;
-        // Intersections are fractional; the edges run between whole pixels.
+        // Intersections are fractional; the edges run between whole pixels. Interpolating between
+        // points on a boundary may land a rounding error outside it, which must not become a
+        // pixel outside the rectangle.
         for (sPoint& p : poly)
-            p = {std::trunc(p.x), std::trunc(p.y)};
+            p = {std::trunc(std::clamp(p.x, left, right)), std::trunc(std::clamp(p.y, top, bottom))};
     }
 
     switch (bytes) {

@@ -289,6 +289,13 @@ std::vector<sGlyph> MakeGlyphs(FT_Face face, const sFontSpec& spec, double scale
         if (FT_Outline_Decompose(&face->glyph->outline, &funcs, &builder))
             throw std::runtime_error("cannot read the outline of code " + std::to_string(code));
         glyph.triangles = Triangulate(builder.contours);
+        // Rounding to 1/32768 must not carry a point that touches the box out of it.
+        for (size_t i = 0; i < glyph.triangles.size(); i += 2) {
+            glyph.triangles[i] = int16_t(std::clamp<double>(glyph.triangles[i], std::ceil(spec.minx * 32768.0),
+                                                            std::floor(spec.maxx * 32768.0)));
+            glyph.triangles[i + 1] = int16_t(std::clamp<double>(
+                glyph.triangles[i + 1], std::ceil(spec.miny * 32768.0), std::floor(spec.maxy * 32768.0)));
+        }
         glyph.advance = spec.monospaced ? spec.advance : float(face->glyph->advance.x * k);
         if (!glyph.triangles.empty()) {
             int16_t x0 = 32767, y0 = 32767, x1 = -32767, y1 = -32767;
