@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
+#include "core/ScriptConsole.h"
 #include "text/FontDraw.h"
 #include "text/pf.h"
 
@@ -30,11 +31,6 @@ sImage Crop(const sImage& image, int x, int y, int w, int h)
     for (int row = 0; row < h; ++row)
         part.rgb.insert(part.rgb.end(), image.At(x, y + row), image.At(x, y + row) + size_t(w) * 3);
     return part;
-}
-
-bool IsBlack(const sRgb& c)
-{
-    return c.r < 8 && c.g < 8 && c.b < 8;
 }
 
 // Rows and columns of the window that hold pixels of exactly this colour, within a tolerance.
@@ -87,4 +83,87 @@ TEST_F(EngineTest, SampleTextInTheConsoleFontMatchesItsGolden)
     }
     DrawConsoleFontString("{print('~x' + str(3 ** 7), end=\"|\")} # 0O1lI", 4, y, 17, 0.6f, 1, 0.6f);
     EXPECT_TRUE(FrameMatchesGolden(Crop(ReadFrame(), 0, 0, 800, 200), "text/golden/sample_pfPSansMonoBold7"));
+}
+
+TEST_F(EngineTest, DrawstringDrawsTextWithAShadowATenthOfTheSizeDownAndRight)
+{
+    BeginFrame(0.5f, 0.5f, 0.5f);
+    EXPECT_EQ(Exec("import font\nfont.drawstring('AB', 10, 10, 20, 1, 1, 1)"), "");
+    sImage frame = ReadFrame();
+    sExtent text = ExtentOf(frame, {255, 255, 255}), shadow = ExtentOf(frame, {0, 0, 0});
+    ASSERT_GT(text.count, 50);
+    ASSERT_GT(shadow.count, 10);
+    // The font's top is at y = 10; the glyphs stand on the baseline 10 + 20 x 0.81493.
+    EXPECT_GE(text.minY, 10);
+    EXPECT_LE(text.maxY, 27);
+    EXPECT_GE(text.minX, 10);
+    EXPECT_EQ(shadow.maxX, text.maxX + 2);
+    EXPECT_EQ(shadow.maxY, text.maxY + 2);
+}
+
+TEST_F(EngineTest, DrawstringWithoutShadowDrawsOnePass)
+{
+    BeginFrame(0.5f, 0.5f, 0.5f);
+    EXPECT_EQ(Exec("import font\nfont.drawstring('AB', 10, 10, 20, 1, 0, 0, False, 0, 0, 0)"), "");
+    sImage frame = ReadFrame();
+    EXPECT_GT(ExtentOf(frame, {255, 0, 0}).count, 50);
+    EXPECT_EQ(ExtentOf(frame, {0, 0, 0}).count, 0);
+}
+
+TEST_F(EngineTest, DrawstringRefusesBadArgumentsWithoutDrawing)
+{
+    BeginFrame(0.5f, 0.5f, 0.5f);
+    const std::pair<const char*, const char*> cases[] = {
+        {"font.drawstring('AB', 10, 10, 20, 1, 1, 1, 1)", "TypeError: argument 8 must be bool, not int"},
+        {"font.drawstring('AB', 10, 10, 20, 1, 1)", "TypeError: function takes at least 7 arguments (6 given)"},
+        {"font.drawstring('AB', 10, 10, 20.5, 1, 1, 1)", "TypeError: 'float' object cannot be interpreted as an integer"},
+        {"font.drawstring(5, 10, 10, 20, 1, 1, 1)", "TypeError: argument 1 must be str, not int"},
+        {"font.drawstring.__doc__", "'Draw a string on the screen.'"},
+    };
+    Exec("import font");
+    for (auto [call, expected] : cases)
+        EXPECT_EQ(Eval(call), expected);
+    EXPECT_EQ(ExtentOf(ReadFrame(), {128, 128, 128}, 1).count, 800 * 600);
+    EXPECT_EQ(Eval("font.drawstring('x', 0, 0, 12, 1, 1, 1, True, 0, 0, 0)"), "None");
+}
+
+TEST_F(EngineTest, ConsoleStringUsesTheMonospacedFontAndRestoresTheDefault)
+{
+    pfSetFont(&pfPSansMonoBold7);
+    BeginFrame();
+    DrawConsoleFontString("iiii", 0, 0, 20, 1, 1, 1);
+    EXPECT_EQ(pfGetCurrentFont(), &pfPBaveuse);
+    float x, y;
+    pfGetPosition(&x, &y);
+    // The pen ends after the shadow pass: four monospaced advances from x = 2.
+    EXPECT_FLOAT_EQ(x, 2 + 4 * 20 * 0.740523f);
+    // The shadow is dark blue.
+    EXPECT_GT(ExtentOf(ReadFrame(), {0, 0, 204}).count, 10);
+}
+
+TEST_F(EngineTest, TextDrawnBeforeTheConsoleBandStaysInFrontOfIt)
+{
+    BeginFrame();
+    DrawFontString("HHHH", 100, 100, 40, 1, 1, 1);
+    DrawConsoleBackground();
+    sImage frame = ReadFrame();
+    EXPECT_GT(ExtentOf(frame, {255, 255, 255}).count, 200);
+    // The band: 240 rows, blue 0.3 at the top shading to 0.1 at the bottom, nothing below.
+    EXPECT_EQ(ReadPixel(5, 0), (sRgb{0, 0, 76}));
+    EXPECT_NEAR(ReadPixel(700, 239).b, 26, 2);
+    EXPECT_EQ(ReadPixel(700, 239).r, 0);
+    EXPECT_EQ(ReadPixel(400, 240), (sRgb{0, 0, 0}));
+    EXPECT_EQ(ReadPixel(799, 120).r, 0);
+    EXPECT_NEAR(ReadPixel(799, 120).b, 51, 2);
+}
+
+TEST_F(EngineTest, OpenConsoleMatchesItsGolden)
+{
+    for (int i = 0; i < 12; ++i)
+        g_Console.LogMessage("line " + std::to_string(i) + ": print('hello')\n", i % 3 ? LOG_STDOUT : LOG_STDERR);
+    g_Console.SetState(false);
+    g_Console.Activate();
+    BeginFrame(0.3f, 0.3f, 0.3f);
+    g_Console.DrawConsole();
+    EXPECT_TRUE(FrameMatchesGolden(Crop(ReadFrame(), 0, 0, 400, 250), "text/golden/console_open"));
 }

@@ -1,0 +1,278 @@
+#include "support/EngineFixture.h"
+#include "support/FrameCapture.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+#include <string>
+#include <vector>
+
+#include "core/ScriptConsole.h"
+#include "input/InputManager.h"
+
+namespace {
+
+std::vector<std::string> LogTexts()
+{
+    std::vector<std::string> texts;
+    for (const ConsoleLog& line : g_Console.Log())
+        texts.push_back(line.m_Text);
+    return texts;
+}
+
+// The console reads the keys the input manager sampled at the end of the previous frame.
+class ConsoleTest : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        HoldKey(SDLK_F15);
+        g_Input.Update();
+        bool sampled = g_Input.IsKeyDown(SDLK_F15);
+        ReleaseKey(SDLK_F15);
+        g_Input.Update();
+        if (!sampled)
+            GTEST_SKIP() << "the input manager does not sample SDL's key state yet";
+    }
+
+    // Down for one frame, then up: the console sees the key pressed in the second frame.
+    void Press(int key, int modifier = 0)
+    {
+        if (modifier)
+            HoldKey(modifier);
+        HoldKey(key);
+        Frame();
+        ReleaseKey(key);
+        Frame();
+        if (modifier)
+            ReleaseKey(modifier);
+    }
+
+    void Submit(const std::string& line)
+    {
+        g_Input.m_TypedText = line;
+        Press(SDLK_RETURN);
+    }
+
+    void Open()
+    {
+        if (!g_Console.IsActive())
+            Press(SDLK_PAGEUP);
+        ASSERT_TRUE(g_Console.IsActive());
+    }
+};
+
+} // namespace
+
+TEST_F(EngineTest, LogJoinsPiecesUntilALineFeedAndKeepsTheTenNewestLines)
+{
+    g_Console.LogMessage("first ", LOG_STDERR);
+    g_Console.LogMessage("piece\nstill the same line ", LOG_STDOUT);
+    g_Console.LogMessage("end\n", LOG_STDOUT);
+    g_Console.LogMessage("", LOG_STDOUT);   // nothing at all
+    g_Console.LogMessage("second\n", LOG_STDOUT);
+    ASSERT_EQ(g_Console.Log().size(), 2u);
+    EXPECT_EQ(g_Console.Log().front().m_Text, "first piece\nstill the same line end\n");
+    EXPECT_EQ(g_Console.Log().front().m_Type, LOG_STDERR);   // a joined line keeps its first type
+    EXPECT_EQ(g_Console.Log().back().m_Text, "second");
+
+    for (int i = 0; i < 11; ++i)
+        g_Console.LogMessage("line " + std::to_string(i) + "\n", LOG_STDOUT);
+    std::vector<std::string> expected;
+    for (int i = 1; i < 11; ++i)
+        expected.push_back("line " + std::to_string(i));
+    EXPECT_EQ(LogTexts(), expected);
+}
+
+TEST_F(EngineTest, ScriptOutputAndErrorsReachTheLogThroughTheConsoleModule)
+{
+    EXPECT_EQ(Exec("import _console\n_console.putstdout('out\\n')\n_console.putstderr('err\\n')"), "");
+    EXPECT_EQ(Exec("print('printed')"), "");
+    ASSERT_EQ(g_Console.Log().size(), 3u);
+    // print writes the line feed as a piece of its own, which joins the line it ends.
+    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"out", "err", "printed\n"}));
+    EXPECT_EQ(std::next(g_Console.Log().begin())->m_Type, LOG_STDERR);
+    EXPECT_EQ(Eval("_console.putstdout(3)"), "TypeError: argument 1 must be str, not int");
+    EXPECT_EQ(Eval("_console.putstderr.__doc__"), "'Store a string from stderr.'");
+    EXPECT_EQ(Eval("_console.putstdout.__doc__"), "'Store a string from stdout.'");
+}
+
+TEST_F(EngineTest, ClosedConsoleDrawsNothing)
+{
+    g_Console.LogMessage("hidden\n", LOG_STDOUT);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    g_Console.DrawConsole();
+    sImage frame = ReadFrame();
+    EXPECT_TRUE(std::all_of(frame.rgb.begin(), frame.rgb.end(), [](uint8_t v) { return v == 0; }));
+}
+
+TEST_F(EngineTest, LinesAreDrawnUpwardsFromJustAboveThePrompt)
+{
+    struct sCase
+    {
+        int lines;
+        int firstTop;   // y of the oldest line; the prompt follows the newest
+    };
+    for (sCase c : {sCase{10, 0}, sCase{3, 147}}) {
+        ScriptConsole console;
+        for (int i = 0; i < c.lines; ++i)
+            console.LogMessage("WWWW\n", LOG_STDOUT);
+        console.Activate();
+        glClearColor(0, 0, 0, 1);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        console.DrawConsole();
+        sImage frame = ReadFrame();
+        int whiteTop = -1, whiteBottom = -1, greenTop = -1;
+        for (int y = 0; y < 260; ++y)
+            for (int x = 0; x < 120; ++x) {
+                const uint8_t* p = frame.At(x, y);
+                if (p[0] == 255 && p[1] == 255 && p[2] == 255) {
+                    whiteTop = whiteTop < 0 ? y : whiteTop;
+                    whiteBottom = y;
+                }
+                if (p[0] == 153 && p[1] == 255 && p[2] == 153 && greenTop < 0)
+                    greenTop = y;
+            }
+        SCOPED_TRACE(std::to_string(c.lines) + " lines");
+        EXPECT_GE(whiteTop, c.firstTop);
+        EXPECT_LE(whiteTop, c.firstTop + 5);
+        EXPECT_LT(whiteBottom, 210);
+        EXPECT_GE(greenTop, 210);   // the prompt's ">>> " and cursor
+        EXPECT_LE(greenTop, 215);
+    }
+}
+
+TEST_F(ConsoleTest, PageUpOpensAndClosesAndSwitchesTypedInput)
+{
+    EXPECT_FALSE(g_Console.IsActive());
+    Frame();
+    EXPECT_FALSE(g_Input.m_TypedInputEnabled);
+    Press(SDLK_PAGEUP);
+    EXPECT_TRUE(g_Console.IsActive());
+    Frame();
+    EXPECT_TRUE(g_Input.m_TypedInputEnabled);
+    Press(SDLK_PAGEUP);
+    EXPECT_FALSE(g_Console.IsActive());
+    Frame();
+    EXPECT_FALSE(g_Input.m_TypedInputEnabled);
+}
+
+TEST_F(ConsoleTest, SubmittedLineRunsInTheScriptNamespaceAndEchoes)
+{
+    Open();
+    Submit("x = 6 * 7");
+    EXPECT_EQ(Eval("x"), "42");
+    Submit("x + 1");
+    EXPECT_EQ(LogTexts(), (std::vector<std::string>{">>> x = 6 * 7", ">>> x + 1", "43\n"}));
+    EXPECT_EQ(g_Input.m_TypedText, "");
+    EXPECT_EQ(g_Console.History(), (std::list<std::string>{"x + 1", "x = 6 * 7"}));
+    EXPECT_FALSE(g_Console.CommandEntered());
+
+    Submit("1 / 0");
+    EXPECT_EQ(g_Console.Log().back().m_Text, "ZeroDivisionError: division by zero\n");
+    EXPECT_EQ(g_Console.Log().back().m_Type, LOG_STDERR);
+}
+
+TEST_F(ConsoleTest, EmptyLineIsStoredAndRunsAsNone)
+{
+    Open();
+    Submit("");
+    EXPECT_EQ(LogTexts(), (std::vector<std::string>{">>> "}));
+    EXPECT_EQ(g_Console.History(), (std::list<std::string>{""}));
+    EXPECT_TRUE(g_Console.State());
+}
+
+TEST_F(ConsoleTest, ExitWordsSayGoodbyeAndBecomeExit)
+{
+    for (const char* word : {"exit", "Exit", "EXIT", "quit"}) {
+        ScriptConsole console;
+        console.Activate();
+        g_Input.m_TypedText = word;
+        HoldKey(SDLK_RETURN);
+        g_Input.Update();
+        console.Update();
+        ReleaseKey(SDLK_RETURN);
+        g_Input.Update();
+        ASSERT_TRUE(console.CommandEntered()) << word;
+        EXPECT_EQ(console.Command(), "exit()\n");
+        // The goodbye has no line feed, so the echo joins it.
+        EXPECT_EQ(console.Log().back().m_Text, ">>> Bye bye!>>> exit()\n");
+        EXPECT_EQ(console.History().front(), word);
+    }
+    ScriptConsole console;
+    console.Activate();
+    g_Input.m_TypedText = "QUIT";   // not an exit word
+    HoldKey(SDLK_RETURN);
+    g_Input.Update();
+    console.Update();
+    EXPECT_EQ(console.Command(), "QUIT\n");
+}
+
+TEST_F(ConsoleTest, ShiftUpAndDownBrowseTheHistory)
+{
+    Open();
+    Press(SDLK_UP, SDLK_LSHIFT);
+    EXPECT_EQ(g_Console.HistoryIndex(), -1);   // nothing to show
+    EXPECT_EQ(g_Input.m_TypedText, "");
+
+    Submit("a = 1");
+    Submit("b = 2");
+    g_Input.m_TypedText = "half typed";
+    Press(SDLK_UP, SDLK_LSHIFT);
+    EXPECT_EQ(g_Input.m_TypedText, "b = 2");
+    Press(SDLK_UP, SDLK_RSHIFT);
+    Press(SDLK_UP, SDLK_LSHIFT);
+    EXPECT_EQ(g_Console.HistoryIndex(), 1);
+    EXPECT_EQ(g_Input.m_TypedText, "a = 1");
+    Press(SDLK_DOWN, SDLK_LSHIFT);
+    EXPECT_EQ(g_Input.m_TypedText, "b = 2");
+    Press(SDLK_DOWN, SDLK_LSHIFT);
+    EXPECT_EQ(g_Console.HistoryIndex(), -1);
+    EXPECT_EQ(g_Input.m_TypedText, "");
+
+    g_Input.m_TypedText = "kept";
+    Press(SDLK_UP);   // without Shift the arrows leave the line alone
+    EXPECT_EQ(g_Input.m_TypedText, "kept");
+}
+
+TEST_F(ConsoleTest, LeftCtrlDropsScriptOutput)
+{
+    HoldKey(SDLK_LCTRL);
+    g_Input.Update();
+    g_Console.LogMessage("lost\n", LOG_STDOUT);
+    EXPECT_EQ(Exec("print('also lost')"), "");
+    ReleaseKey(SDLK_LCTRL);
+    g_Input.Update();
+    g_Console.LogMessage("kept\n", LOG_STDOUT);
+    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"kept"}));
+}
+
+TEST_F(ConsoleTest, LineSubmittedWhileClosingStillRuns)
+{
+    Open();
+    g_Input.m_TypedText = "y = 'ran'";
+    HoldKey(SDLK_RETURN);
+    HoldKey(SDLK_PAGEUP);
+    Frame();
+    ReleaseKey(SDLK_RETURN);
+    ReleaseKey(SDLK_PAGEUP);
+    Frame();
+    EXPECT_FALSE(g_Console.IsActive());
+    EXPECT_EQ(Eval("y"), "'ran'");
+}
+
+TEST_F(ConsoleTest, FailedStepShowsTheFailedPromptAndOpensTheConsole)
+{
+    EXPECT_EQ(Exec("from system import main\n"
+                   "def fail():\n"
+                   "    raise ValueError('broken step')\n"
+                   "main.step = fail"),
+              "");
+    Frame();
+    EXPECT_TRUE(g_Console.IsActive());
+    EXPECT_FALSE(g_Console.State());
+    EXPECT_EQ(g_Console.Log().back().m_Text, "ValueError: broken step\n");
+}
