@@ -34,6 +34,10 @@ struct sFrontEnd
     float red = 0, green = 0, blue = 0, alpha = 1;
     uint32_t color = 0;
     SDL_Surface* surface = nullptr;
+    // The last mapping, reused while colour and format stay (paletted formats are mapped anew:
+    // their palette may change under the same format).
+    const SDL_PixelFormat* mappedFormat = nullptr;
+    float mappedColour[4] = {-1, -1, -1, -1};
     std::vector<vertex> verts;
     std::vector<sEdge> edgeList;
     // A glyph is hundreds of tiny polygons; clipping them must not allocate each time.
@@ -208,9 +212,8 @@ void FillSpanAt(SDL_Surface* surface, int x, int y, int length, uint32_t pixel)
 }
 
 template <int Bytes>
-void ScanConvert(SDL_Surface* surface, const std::vector<sPoint>& poly, uint32_t pixel)
+void ScanConvert(SDL_Surface* surface, const sPoint* poly, size_t n, uint32_t pixel)
 {
-    size_t n = poly.size();
     for (size_t i = 0; i < n; ++i) {
         // After clipping every coordinate lies inside the surface, so these fit an int.
         int xa = int(poly[i].x), ya = int(poly[i].y);
@@ -239,6 +242,89 @@ void ScanConvert(SDL_Surface* surface, const std::vector<sPoint>& poly, uint32_t
             }
         }
     }
+}
+
+// Glyph rows are a few pixels wide. Such a span is covered by two or four 16- or 8-byte stores
+// that may overlap each other, never its ends; pattern holds the pixel repeated over 16 bytes.
+template <int Bytes>
+inline void FillShortSpan(uint8_t* p, int length, const uint8_t* pattern, uint32_t pixel)
+{
+    if constexpr (Bytes == 2 || Bytes == 4) {
+        int bytes = length * Bytes;
+        if (bytes >= 32) {
+            FillSpan<Bytes>(p, length, pixel);
+        } else if (bytes >= 16) {
+            std::memcpy(p, pattern, 16);
+            std::memcpy(p + bytes - 16, pattern, 16);
+        } else if (bytes >= 8) {
+            std::memcpy(p, pattern, 8);
+            std::memcpy(p + bytes - 8, pattern, 8);
+        } else if (bytes >= 4) {
+            std::memcpy(p, pattern, 4);
+            std::memcpy(p + bytes - 4, pattern, 4);
+        } else if (bytes == 2) {
+            std::memcpy(p, pattern, 2);
+        }
+    } else {
+        (void)pattern;
+        if (Bytes == 1)
+            std::memset(p, int(pixel & 0xff), size_t(length > 0 ? length : 0));
+        else
+            FillSpan<Bytes>(p, length, pixel);
+    }
+}
+
+// The same rule as the edge list, specialised for a triangle inside the clip rectangle: with
+// the corners ordered by y, every row below the top corner is crossed by the long edge and by
+// one of the two short ones, each stepping exactly as the edge walk does. No scratch memory.
+template <int Bytes>
+void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], uint32_t pixel)
+{
+    int a = 0, b = 1, c = 2;
+    if (y[a] > y[b]) std::swap(a, b);
+    if (y[b] > y[c]) std::swap(b, c);
+    if (y[a] > y[b]) std::swap(a, b);
+    if (y[a] == y[c])
+        return;
+    // Integer division truncated towards zero. Done in doubles, which pipeline where integer
+    // division does not, and exact: |numerator| < 2^27 is far below where a double quotient
+    // could round across a whole number.
+    auto stepOf = [&](int top, int bottom) {
+        return int(double((x[bottom] - x[top]) * 1024) / double(y[bottom] - y[top]));
+    };
+    uint8_t pattern[16];
+    for (int i = 0; i + Bytes <= 16; i += Bytes)
+        StorePixel<Bytes>(pattern + i, pixel);
+    int longStep = stepOf(a, c);
+    int longX = x[a] * 1024;
+    uint8_t* row = PixelAddress(surface, 0, y[a]);
+    int pitch = surface->pitch;
+    for (int half = 0; half < 2; ++half) {
+        int top = half == 0 ? a : b, bottom = half == 0 ? b : c;
+        if (y[top] == y[bottom])
+            continue;
+        int shortStep = stepOf(top, bottom);
+        int shortX = x[top] * 1024;
+        for (int yy = y[top] + 1; yy <= y[bottom]; ++yy) {
+            longX += longStep;
+            shortX += shortStep;
+            row += pitch;
+            int left = longX >> 10, right = shortX >> 10;
+            if (left > right)
+                std::swap(left, right);
+            FillShortSpan<Bytes>(row + left * Bytes, right - left, pattern, pixel);
+        }
+    }
+}
+
+// Truncation towards zero when the value is an ordinary one; false for NaN and values far
+// beyond any surface, which take the general path.
+inline bool TruncSmall(float value, int& out)
+{
+    if (!(value > -1e8f && value < 1e8f))
+        return false;
+    out = int(value);
+    return true;
 }
 
 // ---- primitive builders ----------------------------------------------------------------------
@@ -379,26 +465,57 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
     int bytes = surface->format->BytesPerPixel;
     if (bytes < 1 || bytes > 4)
         return;
-    SDL_Rect clip;
-    SDL_GetClipRect(surface, &clip);
+    const SDL_Rect& clip = surface->clip_rect;
     if (clip.w == 0 || clip.h == 0)
         return;
+
+    if (count == 3) {
+        int x[3], y[3];
+        bool inside = true;
+        for (int i = 0; i < 3 && inside; ++i)
+            inside = TruncSmall(vertices[i].x, x[i]) && TruncSmall(vertices[i].y, y[i]) && x[i] >= clip.x
+                     && x[i] < clip.x + clip.w && y[i] >= clip.y && y[i] < clip.y + clip.h;
+        if (inside) {
+            for (int i = 0; i < 3; ++i)
+                vertices[i] = {float(x[i]), float(y[i])};
+            switch (bytes) {
+            case 1: FillTriangle<1>(surface, x, y, pixel); break;
+            case 2: FillTriangle<2>(surface, x, y, pixel); break;
+            case 3: FillTriangle<3>(surface, x, y, pixel); break;
+            default: FillTriangle<4>(surface, x, y, pixel); break;
+            }
+            return;
+        }
+    }
     EnsureEdgeList(surface->h);
 
     double left = clip.x, right = double(clip.x) + clip.w - 1;
     double top = clip.y, bottom = double(clip.y) + clip.h - 1;
+    // Glyph triangles come by the hundred: the common case, a small polygon wholly inside,
+    // stays on the stack.
+    constexpr int smallPolygon = 16;
+    sPoint local[smallPolygon];
     std::vector<sPoint>& poly = s.clipped;
-    std::vector<sPoint>& scratch = s.clipScratch;
-    poly.clear();
+    bool small = count <= smallPolygon;
+    if (!small)
+        poly.clear();
     bool inside = true;
     for (int i = 0; i < count; ++i) {
         double x = TruncCoord(vertices[i].x), y = TruncCoord(vertices[i].y);
         vertices[i].x = float(x);
         vertices[i].y = float(y);
-        poly.push_back({x, y});
+        if (small)
+            local[i] = {x, y};
+        else
+            poly.push_back({x, y});
         inside = inside && x >= left && x <= right && y >= top && y <= bottom;
     }
+    const sPoint* points = small ? local : poly.data();
+    size_t n = size_t(count);
     if (!inside) {
+        if (small)
+            poly.assign(local, local + count);
+        std::vector<sPoint>& scratch = s.clipScratch;
         ClipStage(poly, scratch, true, left, 1);
         ClipStage(scratch, poly, true, right, -1);
         ClipStage(poly, scratch, false, bottom, -1);
@@ -410,13 +527,15 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
         // pixel outside the rectangle.
         for (sPoint& p : poly)
             p = {std::trunc(std::clamp(p.x, left, right)), std::trunc(std::clamp(p.y, top, bottom))};
+        points = poly.data();
+        n = poly.size();
     }
 
     switch (bytes) {
-    case 1: ScanConvert<1>(surface, poly, pixel); break;
-    case 2: ScanConvert<2>(surface, poly, pixel); break;
-    case 3: ScanConvert<3>(surface, poly, pixel); break;
-    default: ScanConvert<4>(surface, poly, pixel); break;
+    case 1: ScanConvert<1>(surface, points, n, pixel); break;
+    case 2: ScanConvert<2>(surface, points, n, pixel); break;
+    case 3: ScanConvert<3>(surface, points, n, pixel); break;
+    default: ScanConvert<4>(surface, points, n, pixel); break;
     }
 }
 
@@ -478,7 +597,13 @@ void sglEnd()
     bool locked = SDL_MUSTLOCK(surface);
     if (locked && SDL_LockSurface(surface) < 0)
         return;
-    s.color = MapColor(surface, s.red, s.green, s.blue, s.alpha);
+    const float colour[4] = {s.red, s.green, s.blue, s.alpha};
+    if (surface->format != s.mappedFormat || surface->format->palette
+        || !std::equal(colour, colour + 4, s.mappedColour)) {
+        s.color = MapColor(surface, s.red, s.green, s.blue, s.alpha);
+        s.mappedFormat = surface->format;
+        std::copy(colour, colour + 4, s.mappedColour);
+    }
     BuildPrimitive(surface, mode, s.verts.data(), s.vertexCount, s.color);
     if (locked)
         SDL_UnlockSurface(surface);

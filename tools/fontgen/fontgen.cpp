@@ -35,6 +35,7 @@ struct sFontSpec
     bool monospaced;
     float advance;             // the one advance of a monospaced font
     double embolden;           // added to the stroke width, in ems
+    double tolerance;          // how far the outline may stray from the curves, font units
 };
 
 std::vector<uint32_t> Ranges(std::initializer_list<std::pair<uint32_t, uint32_t>> ranges)
@@ -49,13 +50,16 @@ std::vector<uint32_t> Ranges(std::initializer_list<std::pair<uint32_t, uint32_t>
 using sPoint = std::array<double, 2>;
 using sContour = std::vector<sPoint>;
 
-// Curves are flattened into chords that stray at most this far from the curve, in final font
-// units: a tenth of a pixel at the largest text size the game uses (40 pixels per unit).
-constexpr double k_Tolerance = 0.0025;
+// Curves are first cut into chords far finer than any screen shows, then the outline is
+// simplified until it strays at most the font's tolerance from the curves (in final font units).
+// Every triangle costs the same to draw however small, so the tolerance is a budget: the
+// console draws a screenful of its font every frame.
+constexpr double k_Tolerance = 0.0005;
 
 struct sOutlineBuilder
 {
     std::vector<sContour> contours;
+    std::vector<std::vector<bool>> corners;   // per point: an end of a straight edge
     double scale = 1;        // outline units to final font units
     double offsetX = 0;
     sPoint last{};
@@ -67,8 +71,10 @@ int MoveTo(const FT_Vector* to, void* user)
 {
     auto* b = static_cast<sOutlineBuilder*>(user);
     b->contours.emplace_back();
+    b->corners.emplace_back();
     b->last = b->Map(to);
     b->contours.back().push_back(b->last);
+    b->corners.back().push_back(true);
     return 0;
 }
 
@@ -76,7 +82,9 @@ int LineTo(const FT_Vector* to, void* user)
 {
     auto* b = static_cast<sOutlineBuilder*>(user);
     b->last = b->Map(to);
+    b->corners.back().back() = true;
     b->contours.back().push_back(b->last);
+    b->corners.back().push_back(true);
     return 0;
 }
 
@@ -96,6 +104,7 @@ int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user)
         double t = double(i) / n, u = 1 - t;
         b->contours.back().push_back({u * u * p0[0] + 2 * u * t * p1[0] + t * t * p2[0],
                                       u * u * p0[1] + 2 * u * t * p1[1] + t * t * p2[1]});
+        b->corners.back().push_back(false);
     }
     b->last = p2;
     return 0;
@@ -113,9 +122,56 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
         double a = u * u * u, bb = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
         b->contours.back().push_back({a * p0[0] + bb * p1[0] + c * p2[0] + d * p3[0],
                                       a * p0[1] + bb * p1[1] + c * p2[1] + d * p3[1]});
+        b->corners.back().push_back(false);
     }
     b->last = p3;
     return 0;
+}
+
+double DistanceToChord(const sPoint& p, const sPoint& a, const sPoint& b)
+{
+    double dx = b[0] - a[0], dy = b[1] - a[1];
+    double length = Length(dx, dy);
+    if (length == 0)
+        return Length(p[0] - a[0], p[1] - a[1]);
+    return std::abs((p[0] - a[0]) * dy - (p[1] - a[1]) * dx) / length;
+}
+
+// Douglas-Peucker over points first..last, keeping those that carry the shape.
+void Simplify(const sContour& in, size_t first, size_t last, double tolerance, std::vector<bool>& keep)
+{
+    if (last <= first + 1)
+        return;
+    double worst = -1;
+    size_t at = first;
+    for (size_t i = first + 1; i < last; ++i) {
+        double d = DistanceToChord(in[i], in[first], in[last]);
+        if (d > worst)
+            worst = d, at = i;
+    }
+    if (worst <= tolerance)
+        return;
+    keep[at] = true;
+    Simplify(in, first, at, tolerance, keep);
+    Simplify(in, at, last, tolerance, keep);
+}
+
+// Simplifies a closed contour; the outline's own corners (its on-curve points) always stay, so
+// stems keep their exact edges and only curves lose points.
+sContour SimplifyContour(const sContour& contour, const std::vector<bool>& corner, double tolerance)
+{
+    std::vector<bool> keep(corner);
+    size_t previous = 0;
+    for (size_t i = 1; i < contour.size(); ++i)
+        if (corner[i]) {
+            Simplify(contour, previous, i, tolerance, keep);
+            previous = i;
+        }
+    sContour out;
+    for (size_t i = 0; i < contour.size(); ++i)
+        if (keep[i])
+            out.push_back(contour[i]);
+    return out;
 }
 
 int16_t Quantise(double value)
@@ -288,6 +344,10 @@ std::vector<sGlyph> MakeGlyphs(FT_Face face, const sFontSpec& spec, double scale
         FT_Outline_Funcs funcs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
         if (FT_Outline_Decompose(&face->glyph->outline, &funcs, &builder))
             throw std::runtime_error("cannot read the outline of code " + std::to_string(code));
+        for (size_t c = 0; c < builder.contours.size(); ++c) {
+            builder.corners[c].back() = true;
+            builder.contours[c] = SimplifyContour(builder.contours[c], builder.corners[c], spec.tolerance);
+        }
         glyph.triangles = Triangulate(builder.contours);
         // Rounding to 1/32768 must not carry a point that touches the box out of it.
         for (size_t i = 0; i < glyph.triangles.size(); i += 2) {
@@ -401,9 +461,9 @@ int main(int argc, char** argv)
                  {286, 287}, {304, 305}, {313, 314}, {317, 318}, {321, 324}, {327, 328}, {336, 341},
                  {344, 347}, {350, 357}, {366, 369}, {376, 382}, {710, 711}, {728, 733}, {8211, 8213},
                  {8216, 8217}, {8220, 8221}, {8226, 8226}, {8230, 8230}, {8249, 8250}, {8482, 8482}}),
-         -0.044534f, -0.200949f, 1.0f, 0.81493f, false, 0, 0.03},
+         -0.044534f, -0.200949f, 1.0f, 0.81493f, false, 0, 0.03, 0.01},
         {"pfPSansMonoBold7", "DejaVuSansMono-Bold.ttf", Ranges({{32, 127}}), 0.0f, -0.290176f, 0.741858f, 1.0f,
-         true, 0.740523f, 0},
+         true, 0.740523f, 0, 0.01},
     };
 
     try {
