@@ -278,7 +278,8 @@ inline void FillShortSpan(uint8_t* p, int length, const uint8_t* pattern, uint32
 // the corners ordered by y, every row below the top corner is crossed by the long edge and by
 // one of the two short ones, each stepping exactly as the edge walk does. No scratch memory.
 template <int Bytes>
-void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], uint32_t pixel)
+void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], const uint8_t* pattern,
+                  uint32_t pixel)
 {
     int a = 0, b = 1, c = 2;
     if (y[a] > y[b]) std::swap(a, b);
@@ -292,18 +293,16 @@ void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], ui
     auto stepOf = [&](int top, int bottom) {
         return int(double((x[bottom] - x[top]) * 1024) / double(y[bottom] - y[top]));
     };
-    uint8_t pattern[16];
-    for (int i = 0; i + Bytes <= 16; i += Bytes)
-        StorePixel<Bytes>(pattern + i, pixel);
+    // All three slopes at once, so that their divisions overlap.
     int longStep = stepOf(a, c);
+    int upperStep = y[a] != y[b] ? stepOf(a, b) : 0;
+    int lowerStep = y[b] != y[c] ? stepOf(b, c) : 0;
     int longX = x[a] * 1024;
     uint8_t* row = PixelAddress(surface, 0, y[a]);
     int pitch = surface->pitch;
     for (int half = 0; half < 2; ++half) {
         int top = half == 0 ? a : b, bottom = half == 0 ? b : c;
-        if (y[top] == y[bottom])
-            continue;
-        int shortStep = stepOf(top, bottom);
+        int shortStep = half == 0 ? upperStep : lowerStep;
         int shortX = x[top] * 1024;
         for (int yy = y[top] + 1; yy <= y[bottom]; ++yy) {
             longX += longStep;
@@ -327,15 +326,82 @@ inline bool TruncSmall(float value, int& out)
     return true;
 }
 
+template <int Bytes>
+void MakePattern(uint8_t (&pattern)[16], uint32_t pixel)
+{
+    for (int i = 0; i + Bytes <= 16; i += Bytes)
+        StorePixel<Bytes>(pattern + i, pixel);
+}
+
+// The triangles a filled mode is made of, as corner indices: (p0, p1, p2), ... for triangles;
+// (p(i), p(i+1), p(i+2)) for strips; (p0, p(i), p(i+1)) for fans and polygons; two per quad.
+template <typename Fn>
+void ForEachTriangle(int mode, int n, Fn&& fn)
+{
+    switch (mode) {
+    case GL_TRIANGLES:
+        for (int i = 0; i + 2 < n; i += 3)
+            fn(i, i + 1, i + 2);
+        break;
+    case GL_TRIANGLE_STRIP:
+        for (int i = 0; i + 2 < n; ++i)
+            fn(i, i + 1, i + 2);
+        break;
+    case GL_TRIANGLE_FAN:
+    case GL_POLYGON:
+        for (int i = 1; i + 1 < n; ++i)
+            fn(0, i, i + 1);
+        break;
+    case GL_QUADS:
+        for (int i = 0; i + 3 < n; i += 4) {
+            fn(i, i + 1, i + 2);
+            fn(i, i + 2, i + 3);
+        }
+        break;
+    case GL_QUAD_STRIP:
+        for (int i = 0; i + 3 < n; i += 2) {
+            fn(i, i + 1, i + 2);
+            fn(i + 1, i + 2, i + 3);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// A glyph is one primitive of many small triangles: the clip test and the pixel pattern are
+// settled once for all of them, and only triangles that cross the clip rectangle take the
+// general polygon path.
+template <int Bytes>
+void FillTriangles(SDL_Surface* surface, int mode, const vertex* v, int n, uint32_t pixel)
+{
+    const SDL_Rect& clip = surface->clip_rect;
+    if (clip.w == 0 || clip.h == 0)
+        return;
+    int left = clip.x, right = clip.x + clip.w, top = clip.y, bottom = clip.y + clip.h;
+    uint8_t pattern[16];
+    MakePattern<Bytes>(pattern, pixel);
+    ForEachTriangle(mode, n, [&](int i0, int i1, int i2) {
+        const vertex* corner[3] = {&v[i0], &v[i1], &v[i2]};
+        int x[3], y[3];
+        bool inside = true;
+        for (int k = 0; k < 3 && inside; ++k)
+            inside = TruncSmall(corner[k]->x, x[k]) && TruncSmall(corner[k]->y, y[k]) && x[k] >= left && x[k] < right
+                     && y[k] >= top && y[k] < bottom;
+        if (inside) {
+            FillTriangle<Bytes>(surface, x, y, pattern, pixel);
+        } else {
+            vertex tri[3] = {*corner[0], *corner[1], *corner[2]};
+            drawSolidPoly(surface, 3, tri, pixel);
+        }
+    });
+}
+
 // ---- primitive builders ----------------------------------------------------------------------
 
 void BuildPrimitive(SDL_Surface* surface, int mode, vertex* v, int n, uint32_t pixel)
 {
     auto line = [&](int a, int b) { drawLine(surface, v[a].x, v[a].y, v[b].x, v[b].y, pixel); };
-    auto triangle = [&](int a, int b, int c) {
-        vertex tri[3] = {v[a], v[b], v[c]};
-        drawSolidPoly(surface, 3, tri, pixel);
-    };
 
     switch (mode) {
     case GL_POINTS:
@@ -360,32 +426,14 @@ void BuildPrimitive(SDL_Surface* surface, int mode, vertex* v, int n, uint32_t p
         for (int i = 0; i + 1 < n; ++i)
             line(i, i + 1);
         break;
-    case GL_TRIANGLES:
-        for (int i = 0; i + 2 < n; i += 3)
-            triangle(i, i + 1, i + 2);
-        break;
-    case GL_TRIANGLE_STRIP:
-        for (int i = 0; i + 2 < n; ++i)
-            triangle(i, i + 1, i + 2);
-        break;
-    case GL_TRIANGLE_FAN:
-    case GL_POLYGON:
-        for (int i = 1; i + 1 < n; ++i)
-            triangle(0, i, i + 1);
-        break;
-    case GL_QUADS:
-        for (int i = 0; i + 3 < n; i += 4) {
-            triangle(i, i + 1, i + 2);
-            triangle(i, i + 2, i + 3);
-        }
-        break;
-    case GL_QUAD_STRIP:
-        for (int i = 0; i + 3 < n; i += 2) {
-            triangle(i, i + 1, i + 2);
-            triangle(i + 1, i + 2, i + 3);
-        }
-        break;
     default:
+        switch (surface->format->BytesPerPixel) {
+        case 1: FillTriangles<1>(surface, mode, v, n, pixel); break;
+        case 2: FillTriangles<2>(surface, mode, v, n, pixel); break;
+        case 3: FillTriangles<3>(surface, mode, v, n, pixel); break;
+        case 4: FillTriangles<4>(surface, mode, v, n, pixel); break;
+        default: break;
+        }
         break;
     }
 }
@@ -478,11 +526,12 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
         if (inside) {
             for (int i = 0; i < 3; ++i)
                 vertices[i] = {float(x[i]), float(y[i])};
+            uint8_t pattern[16];
             switch (bytes) {
-            case 1: FillTriangle<1>(surface, x, y, pixel); break;
-            case 2: FillTriangle<2>(surface, x, y, pixel); break;
-            case 3: FillTriangle<3>(surface, x, y, pixel); break;
-            default: FillTriangle<4>(surface, x, y, pixel); break;
+            case 1: MakePattern<1>(pattern, pixel), FillTriangle<1>(surface, x, y, pattern, pixel); break;
+            case 2: MakePattern<2>(pattern, pixel), FillTriangle<2>(surface, x, y, pattern, pixel); break;
+            case 3: MakePattern<3>(pattern, pixel), FillTriangle<3>(surface, x, y, pattern, pixel); break;
+            default: MakePattern<4>(pattern, pixel), FillTriangle<4>(surface, x, y, pattern, pixel); break;
             }
             return;
         }
