@@ -18,7 +18,7 @@ struct sNamedKey
 
 // Exactly the names scripts may use. SDL's SDLK_CARET, SDLK_COMPOSE, SDLK_UNDO and the
 // SDLK_WORLD_ names are left out on purpose: scripts written for the engine never had them.
-constexpr sNamedKey k_KeyNamesUnsorted[] = {
+constexpr sNamedKey k_KeyNames[] = {
     BW_SDL_KEY(SDLK_a), BW_SDL_KEY(SDLK_b), BW_SDL_KEY(SDLK_c), BW_SDL_KEY(SDLK_d),
     BW_SDL_KEY(SDLK_e), BW_SDL_KEY(SDLK_f), BW_SDL_KEY(SDLK_g), BW_SDL_KEY(SDLK_h),
     BW_SDL_KEY(SDLK_i), BW_SDL_KEY(SDLK_j), BW_SDL_KEY(SDLK_k), BW_SDL_KEY(SDLK_l),
@@ -80,18 +80,34 @@ constexpr sNamedKey k_KeyNamesUnsorted[] = {
 
 #undef BW_SDL_KEY
 
-constexpr auto k_KeyNames = [] {
-    std::array<sNamedKey, std::size(k_KeyNamesUnsorted)> sorted{};
-    std::copy(std::begin(k_KeyNamesUnsorted), std::end(k_KeyNamesUnsorted), sorted.begin());
-    std::sort(sorted.begin(), sorted.end(),
-              [](const sNamedKey& a, const sNamedKey& b) { return a.name < b.name; });
-    return sorted;
-}();
+static_assert(std::size(k_KeyNames) == k_NumKeyNames);
 
-static_assert(k_KeyNames.size() == k_NumKeyNames);
-static_assert(std::adjacent_find(k_KeyNames.begin(), k_KeyNames.end(),
-                                 [](const sNamedKey& a, const sNamedKey& b) { return a.name == b.name; })
-              == k_KeyNames.end(), "a key name appears twice");
+constexpr uint32_t HashName(std::string_view name)
+{
+    uint32_t hash = 2166136261u;   // FNV-1a: a few operations per character, and spreads these names well
+    for (char c : name)
+        hash = (hash ^ uint8_t(c)) * 16777619u;
+    return hash;
+}
+
+// An open-addressing hash table filled when the program is compiled: a lookup hashes the name
+// once and compares it with the one or two entries in its slot's run.
+constexpr size_t k_KeyTableSize = 512;   // a power of two, about a third full
+constexpr size_t k_KeyTableMask = k_KeyTableSize - 1;
+
+constexpr auto k_KeyTable = [] {
+    std::array<sNamedKey, k_KeyTableSize> slots{};   // an empty name marks a free slot
+    for (const sNamedKey& key : k_KeyNames) {
+        size_t slot = HashName(key.name) & k_KeyTableMask;
+        while (!slots[slot].name.empty()) {
+            if (slots[slot].name == key.name)
+                throw "a key name appears twice";   // stops the compilation
+            slot = (slot + 1) & k_KeyTableMask;
+        }
+        slots[slot] = key;
+    }
+    return slots;
+}();
 
 // In the order of the key map; the names are also the configuration keys.
 constexpr std::string_view k_LogicalButtonNames[SC_NUM_LOGICAL_BUTTONS] = {
@@ -181,18 +197,19 @@ const char* LogicalButtonName(uint32_t button)
 
 uint32_t KeyIdFromName(std::string_view name)
 {
-    auto found = std::lower_bound(k_KeyNames.begin(), k_KeyNames.end(), name,
-                                  [](const sNamedKey& entry, std::string_view wanted) {
-                                      return entry.name < wanted;
-                                  });
-    if (found == k_KeyNames.end() || found->name != name)
-        return SC_INVALID_KEY;
-    return found->id;
+    for (size_t slot = HashName(name) & k_KeyTableMask; !k_KeyTable[slot].name.empty();
+         slot = (slot + 1) & k_KeyTableMask) {
+        if (k_KeyTable[slot].name == name)
+            return k_KeyTable[slot].id;
+    }
+    return SC_INVALID_KEY;
 }
 
 std::string_view KeyNameAt(int index)
 {
-    return k_KeyNames.at(size_t(index)).name;
+    if (index < 0 || index >= k_NumKeyNames)
+        return {};
+    return k_KeyNames[size_t(index)].name;
 }
 
 const char* ReadableKeyName(uint32_t id)
