@@ -215,7 +215,8 @@ bool InputManager::IsKeyTriggered(uint32_t id)
 
 void InputManager::HandleJoyStickEvent(SDL_Event& event)
 {
-    if (event.type == SDL_JOYBUTTONDOWN)
+    // Without an open joystick no poll ever empties the list: a press would read as held forever.
+    if (event.type == SDL_JOYBUTTONDOWN && m_pJoystick)
         m_JoyButtonsPressed.push_back(event.jbutton.button);
 }
 
