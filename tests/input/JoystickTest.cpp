@@ -1,5 +1,5 @@
-#include <ostream>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
 #include "input/InputFixture.h"
