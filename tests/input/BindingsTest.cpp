@@ -93,3 +93,14 @@ TEST_F(EngineTest, LogicalButtonBoundToAnotherLogicalButtonBindsNothing)
     EXPECT_FALSE(g_Input.IsKeyDown(SC_BUTTON_ACTION));
     EXPECT_FALSE(g_Input.IsKeyTriggered(SC_BUTTON_CANCEL));
 }
+
+TEST_F(ScriptPackageTest, WithoutAConfigTheDefaultsServeAndTheMissingConfigIsReportedOnce)
+{
+    WriteFile("system/main.py", "def setup():\n    return iter(range(1000))\n");
+    StartEngine();
+    EXPECT_EQ(KeyMap(), "[13, 8, 305, 9, 27, 273, 274, 276, 275]");
+    EXPECT_EQ(TakeScriptError(), "NameError: name 'config' is not defined");
+    EXPECT_EQ(TakeScriptError(), "");
+    EXPECT_TRUE(g_Input.Bind(SDLK_F5, SC_BUTTON_MENU));
+    EXPECT_EQ(TakeScriptError(), "NameError: name 'config' is not defined");
+}

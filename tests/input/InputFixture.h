@@ -1,5 +1,6 @@
 #pragma once
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "input/InputManager.h"
