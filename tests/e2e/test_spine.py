@@ -29,13 +29,11 @@ def test_f4_held_before_alt_does_not_quit():
         assert game.running()
 
 
-def test_left_meta_q_quits_and_right_meta_q_does_not():
+def test_q_alone_does_not_quit_and_left_meta_q_does():
+    # Right Meta cannot be told apart here: under X the platform reports the left one down too
+    # while the right one is held. The unit tests of the quit chords cover that side.
     with Game() as game:
-        game.key_down("Super_R")
-        game.advance(2)
         game.press("q")
-        game.key_up("Super_R")
-        game.advance(3)
         assert game.running()
 
         game.key_down("Super_L")
