@@ -35,6 +35,10 @@ struct sInputs
     fs::path dir;
     std::string texture;      // 1024 x 1024 RGBA
     std::string background;   // 1920 x 1080 RGBA
+    std::string small;        // 800 x 600 RGBA
+
+    // The picture of the window's own size: what a menu screen shows.
+    const std::string& ForWindow(int width) const { return width == 800 ? small : background; }
 };
 sInputs g_Inputs;
 
@@ -162,7 +166,7 @@ void BM_DrawBackground_tiled(benchmark::State& state)
         return;
     }
     cBackground background;
-    if (!background.LoadImageA(g_Inputs.background.c_str())) {
+    if (!background.LoadImageA(g_Inputs.ForWindow(width).c_str())) {
         state.SkipWithError("the background did not load");
         return;
     }
@@ -172,7 +176,7 @@ void BM_DrawBackground_tiled(benchmark::State& state)
         glFinish();
     }
     background.FreeImage();
-    state.counters["tiles"] = 30 * 17;
+    state.counters["tiles"] = double(((width + 63) / 64) * ((height + 63) / 64));
 }
 
 // The same picture as one texture on one full-screen quad: the least a full-screen picture costs.
@@ -183,7 +187,7 @@ void BM_DrawBackground_single_quad(benchmark::State& state)
         state.SkipWithError("no window of that size");
         return;
     }
-    SurfacePtr surface(IMG_Load(g_Inputs.background.c_str()), SDL_FreeSurface);
+    SurfacePtr surface(IMG_Load(g_Inputs.ForWindow(width).c_str()), SDL_FreeSurface);
     if (!surface) {
         state.SkipWithError("the picture did not load");
         return;
@@ -241,8 +245,10 @@ int main(int argc, char** argv)
     g_Inputs.dir = pattern;
     g_Inputs.texture = (g_Inputs.dir / "texture1024.png").string();
     g_Inputs.background = (g_Inputs.dir / "background1920x1080.png").string();
+    g_Inputs.small = (g_Inputs.dir / "background800x600.png").string();
     int result = 1;
-    if (!WritePicture(g_Inputs.texture, 1024, 1024, 1) || !WritePicture(g_Inputs.background, 1920, 1080, 2)) {
+    if (!WritePicture(g_Inputs.texture, 1024, 1024, 1) || !WritePicture(g_Inputs.background, 1920, 1080, 2) ||
+        !WritePicture(g_Inputs.small, 800, 600, 3)) {
         std::fprintf(stderr, "could not write the pictures into %s\n", pattern.c_str());
     } else if (SDL_Init(SDL_INIT_VIDEO) != 0 || !g_Graphics.SetupWindowedMode(800, 600)) {
         std::fprintf(stderr, "no OpenGL window: %s\n", SDL_GetError());
