@@ -1,7 +1,10 @@
 #include "sound/SoundManager.h"
 
 #include <SDL/SDL.h>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <utility>
 
 SoundManager g_Sound;
@@ -26,6 +29,38 @@ public:
     cAudioLock(const cAudioLock&) = delete;
     cAudioLock& operator=(const cAudioLock&) = delete;
 };
+
+uint32_t LittleEndian32(const unsigned char* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+}
+
+// The mixer's WAV stream loader seeks past the end for ever when a RIFF file ends before its
+// "data" chunk, freezing the game; such a file is refused here as unloadable. Files of other
+// kinds are left to the mixer.
+bool IsStreamableFile(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    unsigned char header[12] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header))
+        return true;
+    if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
+        return true;
+    in.seekg(0, std::ios::end);
+    const uint64_t fileSize = uint64_t(in.tellg());
+    uint64_t offset = sizeof header;
+    unsigned char chunk[8] = {};
+    while (offset + sizeof chunk <= fileSize) {
+        in.seekg(std::streamoff(offset));
+        if (!in.read(reinterpret_cast<char*>(chunk), sizeof chunk))
+            return false;
+        if (std::memcmp(chunk, "data", 4) == 0)
+            return true;
+        // Chunks are padded to an even size.
+        offset += sizeof chunk + uint64_t(LittleEndian32(chunk + 4)) + (LittleEndian32(chunk + 4) & 1);
+    }
+    return false;
+}
 
 void ReportProblemPlaying()
 {
@@ -241,6 +276,8 @@ void SoundManager::PlayMusic(const std::string& file)
     // set, it would restart this file after a later StopMusic.
     m_MusicSwitchPending = false;
     ReleaseMusic();
+    if (!IsStreamableFile(file))
+        return;
     m_pMusic.reset(Mix_LoadMUS(file.c_str()));
     if (!m_pMusic)
         return;   // a missing music file falls silent without a message
