@@ -35,17 +35,21 @@ uint32_t LittleEndian32(const unsigned char* bytes)
     return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
 }
 
-// The mixer's WAV stream loader seeks past the end for ever when a RIFF file ends before its
-// "data" chunk, freezing the game; such a file is refused here as unloadable. Files of other
-// kinds are left to the mixer.
+// Two files the mixer's stream loader cannot take safely are refused here as unloadable: one too
+// short for any format's signature (the loader leaks its stream state on it), and a RIFF file
+// that ends before its "data" chunk (the loader seeks past the end for ever, freezing the game).
+// Other files are left to the mixer.
 bool IsStreamableFile(const std::string& file)
 {
     std::ifstream in(file, std::ios::binary);
     unsigned char header[12] = {};
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header))
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    if (in.gcount() < 4)
+        return !in.is_open();   // one that cannot be opened fails in the mixer before any harm
+    if (in.gcount() < std::streamsize(sizeof header) || std::memcmp(header, "RIFF", 4) != 0
+        || std::memcmp(header + 8, "WAVE", 4) != 0)
         return true;
-    if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
-        return true;
+    in.clear();
     in.seekg(0, std::ios::end);
     const uint64_t fileSize = uint64_t(in.tellg());
     uint64_t offset = sizeof header;

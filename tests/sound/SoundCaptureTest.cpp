@@ -21,7 +21,7 @@ protected:
         int channel = play();
         ASSERT_GE(channel, 0);
         WaitUntilSilent(channel);
-        SDL_Delay(150);
+        SDL_Delay(200);
     }
 
     std::string m_Beep;
@@ -108,7 +108,7 @@ TEST_F(SoundCaptureTest, SampleAndChannelVolumesMultiply)
         int channel = -1;
         ASSERT_TRUE(m_Sound.PlaySoundNormal(m_Beep, c.sampleVolume, &channel));
         WaitUntilSilent(channel);
-        SDL_Delay(150);
+        SDL_Delay(200);
     }
     std::vector<sLevels> sounds = SplitIntoSounds(StopAndReadCapture());
     RecordProperty("levels", DescribeLevels(sounds));

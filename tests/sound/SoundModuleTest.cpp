@@ -175,7 +175,7 @@ TEST_F(SoundModuleTest, OutOfRangeArgumentsWrapToTheirLowBits)
     for (const char* call : calls) {
         ASSERT_NE(Eval(call), "None") << call;
         ASSERT_TRUE(FramesUntil("not sound.playing(0)"));
-        SDL_Delay(150);
+        SDL_Delay(200);
     }
     g_ScriptCore.Quit(true);   // closes the capture; the fixture's own Quit then finds nothing to do
     std::ifstream in(m_Dir / "capture.raw", std::ios::binary);

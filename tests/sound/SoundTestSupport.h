@@ -28,7 +28,7 @@ struct sLevels
 };
 
 // A run of sound bounded by at least `minGapFrames` of exact silence on both sides.
-std::vector<sLevels> SplitIntoSounds(const std::vector<int16_t>& stereo, long minGapFrames = 4410);
+std::vector<sLevels> SplitIntoSounds(const std::vector<int16_t>& stereo, long minGapFrames = 1000);
 // Peak levels over consecutive windows of `windowFrames`.
 std::vector<sLevels> WindowLevels(const std::vector<int16_t>& stereo, long windowFrames);
 
