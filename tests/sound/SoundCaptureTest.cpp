@@ -1,6 +1,7 @@
 #include "SoundTestSupport.h"
 
 #include <SDL/SDL.h>
+#include <cstdlib>
 
 // What the mixer really produced, captured through SDL's disk driver: each play is a 441 Hz
 // tone of peak 16000, separated from the next by silence.
@@ -138,4 +139,25 @@ TEST_F(SoundCaptureTest, EightBitAndStereoFilesPlayAtTheirOwnLevels)
     EXPECT_NEAR(sounds[2].left, 16000, 800);   // the rate conversion overshoots a little
     // Resampled to the mixer's rate: the 0.4 s at 22050 Hz last 0.4 s at 44100 Hz.
     EXPECT_NEAR(double(sounds[2].endFrame - sounds[2].firstFrame) / TEST_RATE, 0.4, 0.01);
+}
+
+TEST_F(SoundCaptureTest, OggVorbisMadeBySoxPlaysAsAnEffectAndLoopsAsMusic)
+{
+    if (std::system("command -v sox > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "sox is not installed; it writes this test's Ogg Vorbis file";
+    const std::string ogg = (m_Dir / "tone.ogg").string();
+    ASSERT_EQ(std::system(("sox -q -n -r 44100 -c 2 '" + ogg + "' synth 0.3 sine 441 vol 0.5").c_str()), 0);
+
+    PlayAlone([&] { return m_Sound.PlayBasicSound(ogg, 128); });
+    m_Sound.PlayMusic(ogg);
+    RunFrames(900);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    m_Sound.KillMusic();
+
+    std::vector<sLevels> sounds = SplitIntoSounds(StopAndReadCapture());
+    RecordProperty("levels", DescribeLevels(sounds));
+    ASSERT_EQ(sounds.size(), 2u) << DescribeLevels(sounds);
+    EXPECT_NEAR(sounds[0].left, 16384, 800);
+    EXPECT_NEAR(sounds[0].right, sounds[0].left, 200);
+    EXPECT_GT(sounds[1].endFrame - sounds[1].firstFrame, TEST_RATE * 6 / 10) << "the 0.3 s file looped";
 }
