@@ -6,6 +6,7 @@
 #include "core/MainLoop.h"
 #include "core/ScriptCore.h"
 #include "graphics/GraphicsManager.h"
+#include "graphics/cTextureManager.h"
 #include "input/InputManager.h"
 
 namespace {
@@ -14,6 +15,8 @@ void cleanup()
 {
     g_ScriptCore.Quit(true);
     g_Input.Cleanup();
+    // GL names must go back while the context lives; the registry's destructor runs after SDL_Quit.
+    TEXTUREMANAGER.Quit();
     SDL_Quit();
 }
 
