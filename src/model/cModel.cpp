@@ -164,8 +164,8 @@ void cModel::LoadOBJFile(const char* objFileName, bool firstFrame)
         m_FirstFrameTexCoords = static_cast<Uint32>(m_TexCoords.size() - texCoordsBefore);
         CollapseGroups();
     } else {
-        const size_t firstVertices = VerticesPerFrame();
-        const size_t firstNormals = NormalsPerFrame();
+        const size_t firstVertices = verticesBefore / m_NumFrames;
+        const size_t firstNormals = normalsBefore / m_NumFrames;
         const size_t vertexCount = m_Vertices.size() - verticesBefore;
         const size_t normalCount = m_Normals.size() - normalsBefore;
         char message[160];
