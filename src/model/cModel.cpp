@@ -16,6 +16,12 @@ namespace {
 // message, as files written for the engine have always seen it.
 struct sLineWithoutRest {};
 
+bool StartsWith(const char* line, const char* end, const char* prefix)
+{
+    const size_t length = std::strlen(prefix);
+    return size_t(end - line) >= length && std::memcmp(line, prefix, length) == 0;
+}
+
 bool KeywordIs(const char* line, size_t keywordLength, const char* keyword)
 {
     return std::strlen(keyword) == keywordLength && std::memcmp(line, keyword, keywordLength) == 0;
@@ -240,6 +246,32 @@ void cModel::ParseLine(const char* line, const char* end, bool firstFrame)
     }
 }
 
+inline void cModel::AddCorner(const VTNData& corner, int& corners, VTNData& first, VTNData& previous)
+{
+    if (!m_Face.anyFace || corner.vertIndex > m_Face.maxVertIndex) {
+        m_Face.maxVertIndex = corner.vertIndex;
+        m_Face.maxVertLine = m_Face.lineNumber;
+        m_Face.anyFace = true;
+    }
+    // Fan: (corner 0, corner i, corner i + 1).
+    if (corners == 0) {
+        first = corner;
+    } else if (corners >= 2) {
+        if (m_CurrentGroup < 0) {
+            // Faces before the first "usemtl" go to a group of their own rather than to
+            // no group at all.
+            m_Groups.emplace_back();
+            m_CurrentGroup = 0;
+        }
+        const TriFace face{{first.vertIndex, previous.vertIndex, corner.vertIndex},
+                           {first.tcIndex, previous.tcIndex, corner.tcIndex},
+                           {first.normIndex, previous.normIndex, corner.normIndex}};
+        m_Groups[size_t(m_CurrentGroup)].TriArray.push_back(face);
+    }
+    previous = corner;
+    ++corners;
+}
+
 void cModel::ParseFace(const char* line, const char* end)
 {
     // Corners are separated by single spaces from index 2 on. A corner without any number (two
@@ -322,32 +354,6 @@ void cModel::ParseFace(const char* line, const char* end)
     }
 }
 
-void cModel::AddCorner(const VTNData& corner, int& corners, VTNData& first, VTNData& previous)
-{
-    if (!m_Face.anyFace || corner.vertIndex > m_Face.maxVertIndex) {
-        m_Face.maxVertIndex = corner.vertIndex;
-        m_Face.maxVertLine = m_Face.lineNumber;
-        m_Face.anyFace = true;
-    }
-    // Fan: (corner 0, corner i, corner i + 1).
-    if (corners == 0) {
-        first = corner;
-    } else if (corners >= 2) {
-        if (m_CurrentGroup < 0) {
-            // Faces before the first "usemtl" go to a group of their own rather than to
-            // no group at all.
-            m_Groups.emplace_back();
-            m_CurrentGroup = 0;
-        }
-        const TriFace face{{first.vertIndex, previous.vertIndex, corner.vertIndex},
-                           {first.tcIndex, previous.tcIndex, corner.tcIndex},
-                           {first.normIndex, previous.normIndex, corner.normIndex}};
-        m_Groups[size_t(m_CurrentGroup)].TriArray.push_back(face);
-    }
-    previous = corner;
-    ++corners;
-}
-
 void cModel::CollapseGroups()
 {
     for (size_t i = 0; i < m_Groups.size(); ++i) {
@@ -401,7 +407,7 @@ void cModel::LoadMTLFile(const char* mtlFileName)
 
         float values[3];
         nextLine();
-        if (std::strncmp(line, "Ns", 2) != 0 || !ScanFloats(line + 2, end, values, 1))
+        if (!StartsWith(line, end, "Ns") || !ScanFloats(line + 2, end, values, 1))
             throw std::string("Mat File Load:  Error reading in Ns");
         m_Materials.back().Ns = values[0];
 
@@ -411,7 +417,7 @@ void cModel::LoadMTLFile(const char* mtlFileName)
                                        {"Ks", &Material::specular}};
         for (const sColourLine& colourLine : colours) {
             nextLine();
-            if (std::strncmp(line, colourLine.keyword, 2) != 0 || !ScanFloats(line + 2, end, values, 3))
+            if (!StartsWith(line, end, colourLine.keyword) || !ScanFloats(line + 2, end, values, 3))
                 throw std::string("Mat File Load:  Error reading in ") + colourLine.keyword;
             m_Materials.back().*colourLine.colour = RGBColor{values[0], values[1], values[2], 1.0f};
         }
