@@ -365,6 +365,15 @@ int main(int argc, char** argv)
         return 1;
     }
     std::fprintf(stderr, "animated model: %zu corners; both paths give the same pixels\n", drawing.corners);
+    {
+        cModel character;
+        character.SetTexture(g_Inputs.characterTextures[0].c_str());
+        if (character.GetTextureID() == 0) {
+            std::fprintf(stderr, "the texture registry loads no character texture\n");
+            return 1;
+        }
+        TEXTUREMANAGER.RemoveTexture(g_Inputs.characterTextures[0].c_str());
+    }
 
     using Loader = size_t (*)(const std::vector<std::string>&);
     const std::pair<const char*, Loader> loaders[] = {{"engine", EngineLoad},
