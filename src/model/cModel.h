@@ -7,8 +7,8 @@
 // header replaces this file whole.
 struct CollisionTriangle
 {
-    cVector3 v1, v2, v3;
-    cVector3 normal;   // unit length
+    cVector3 p1{0, 0, 0}, p2{0, 0, 0}, p3{0, 0, 0};
+    cVector3 normal{0, 0, 0};   // unit length
 };
 
 class cModel
@@ -21,6 +21,8 @@ public:
     {
         list.insert(list.end(), m_CollisionTriangles.begin(), m_CollisionTriangles.end());
     }
+
+    const std::vector<CollisionTriangle>& GetTriangleList() const { return m_CollisionTriangles; }
 
     float m_Width = 0, m_Length = 0, m_Height = 0;
     std::vector<CollisionTriangle> m_CollisionTriangles;
