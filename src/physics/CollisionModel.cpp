@@ -36,8 +36,10 @@ struct sRoomCache
 {
     bool valid = false;
     sRoomKey key;
-    std::vector<CollisionTriangle> roomTriangles;
-    std::vector<CollisionTriangle> allTriangles;   // the room's, then twelve per object box
+    std::vector<CollisionTriangle> triangles;   // the room's, then twelve per object box
+    size_t roomCount = 0;
+    std::vector<cTriangleBVH::sBox> boxes;   // padded bounds of the object boxes' triangles
+    std::vector<char> boxBounded;            // false: a non-finite corner, always tested
     cTriangleBVH index;
 };
 sRoomCache s_Cache;
@@ -219,27 +221,34 @@ cVector3 HandleCollisions(const CollisionModel& object, const cVector3& destinat
     sEllipsoidFrame frame = FrameOf(*object.model);
 
     sRoomKey key = MakeRoomKey(room, frame.scale);
+    std::vector<CollisionTriangle>& triangles = s_Cache.triangles;
     if (!s_Cache.valid || !(s_Cache.key == key)) {
-        s_Cache.roomTriangles.clear();
-        AppendRoomTriangles(room, frame.scale, s_Cache.roomTriangles);
-        s_Cache.index.Build(s_Cache.roomTriangles);
+        triangles.clear();
+        AppendRoomTriangles(room, frame.scale, triangles);
+        s_Cache.roomCount = triangles.size();
+        s_Cache.index.Build(triangles);
         s_Cache.key = key;
         s_Cache.valid = true;
     }
-    const size_t roomCount = s_Cache.roomTriangles.size();
-    std::vector<CollisionTriangle>& triangles = s_Cache.allTriangles;
-    triangles.assign(s_Cache.roomTriangles.begin(), s_Cache.roomTriangles.end());
+    // The boxes move between calls; the room's part of the list stays as it is.
+    const size_t roomCount = s_Cache.roomCount;
+    triangles.resize(roomCount);
     AppendBoxTriangles(others, frame.scale, triangles);
+    s_Cache.boxes.resize(triangles.size() - roomCount);
+    s_Cache.boxBounded.resize(triangles.size() - roomCount);
+    for (size_t i = roomCount; i < triangles.size(); ++i)
+        s_Cache.boxBounded[i - roomCount] = cTriangleBVH::PaddedBox(triangles[i], s_Cache.boxes[i - roomCount]);
 
     cVector3 start = ToEllipsoidSpace(object.position, frame);
     cVector3 end = ToEllipsoidSpace(destination, frame);
     s_counter = 0;
     cVector3 result = Sweep(start, end, [&](const Ellipsoid& ellipsoid, sContact& contact) {
-        // A contact lies within 1 + travel of the sphere's centre at a triangle's edge, or within
-        // that plus the inside test's tolerance inside it: farther triangles cannot be hit.
+        // Every contact point lies within 1 + travel of the sphere's centre: on a triangle's edge,
+        // or inside it up to the inside test's tolerance, which the index adds to each triangle's
+        // box. Farther triangles cannot be hit; the margins here cover rounding.
         float travel = Length(Sub(ellipsoid.destination, ellipsoid.center));
         const cVector3& c = ellipsoid.center;
-        float reach = (travel + 2.0f) * 1.001f + 0.01f +
+        float reach = (travel + 1.0f) * 1.001f + 0.01f +
                       1e-5f * std::fmax(std::fabs(c.x), std::fmax(std::fabs(c.y), std::fabs(c.z)));
         s_Cache.index.Query(c, reach, [&](uint32_t i) {
             CollisionInfo info;
@@ -247,6 +256,8 @@ cVector3 HandleCollisions(const CollisionModel& object, const cVector3& destinat
                 contact.Offer(info, i);
         });
         for (size_t i = roomCount; i < triangles.size(); ++i) {
+            if (s_Cache.boxBounded[i - roomCount] && !s_Cache.boxes[i - roomCount].WithinReach(c, reach))
+                continue;
             CollisionInfo info;
             if (CheckEllipsoidTriangleIntersection(ellipsoid, triangles[i], info))
                 contact.Offer(info, i);

@@ -13,6 +13,24 @@ float MaxAbs(const cVector3& v) { return std::max({std::fabs(v.x), std::fabs(v.y
 
 } // namespace
 
+bool cTriangleBVH::PaddedBox(const CollisionTriangle& t, sBox& box)
+{
+    using namespace physmath;
+    if (!IsFinite(t.p1) || !IsFinite(t.p2) || !IsFinite(t.p3))
+        return false;
+    // The inside test accepts points up to about 0.0015 of the longest edge outside the triangle
+    // (its angle sum may fall 0.01 short of two pi); 0.01 of it keeps a wide margin. The other
+    // terms cover rounding at large coordinates.
+    float longest = std::max({Length(Sub(t.p2, t.p1)), Length(Sub(t.p3, t.p2)), Length(Sub(t.p1, t.p3))});
+    float coordinates = std::max({MaxAbs(t.p1), MaxAbs(t.p2), MaxAbs(t.p3)});
+    float pad = 0.01f * longest + 1e-5f * coordinates + 1e-3f;
+    for (int axis = 0; axis < 3; ++axis) {
+        box.lo[axis] = std::min({t.p1[axis], t.p2[axis], t.p3[axis]}) - pad;
+        box.hi[axis] = std::max({t.p1[axis], t.p2[axis], t.p3[axis]}) + pad;
+    }
+    return true;
+}
+
 void cTriangleBVH::Clear()
 {
     m_Nodes.clear();
@@ -32,19 +50,13 @@ void cTriangleBVH::Build(const std::vector<CollisionTriangle>& triangles)
             m_Unbounded.push_back(i);
             continue;
         }
-        // The inside test accepts points up to about 0.0015 of the longest edge outside the
-        // triangle; 0.01 of it, beyond the one unit the query radius already allows for, keeps a
-        // wide margin. The relative terms cover rounding at large coordinates.
-        float longest = std::max({Length(Sub(t.p2, t.p1)), Length(Sub(t.p3, t.p2)), Length(Sub(t.p1, t.p3))});
-        float coordinates = std::max({MaxAbs(t.p1), MaxAbs(t.p2), MaxAbs(t.p3)});
-        float pad = std::max(0.0f, 0.01f * longest - 1.0f) + 1e-5f * coordinates + 1e-3f;
         sItem item;
+        sBox box;
+        PaddedBox(t, box);
         for (int axis = 0; axis < 3; ++axis) {
-            float lo = std::min({t.p1[axis], t.p2[axis], t.p3[axis]});
-            float hi = std::max({t.p1[axis], t.p2[axis], t.p3[axis]});
-            item.lo[axis] = lo - pad;
-            item.hi[axis] = hi + pad;
-            item.centroid[axis] = 0.5f * (lo + hi);
+            item.lo[axis] = box.lo[axis];
+            item.hi[axis] = box.hi[axis];
+            item.centroid[axis] = 0.5f * (box.lo[axis] + box.hi[axis]);
         }
         item.index = i;
         items.push_back(item);

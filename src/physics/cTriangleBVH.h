@@ -19,6 +19,14 @@ public:
     template <class Visit>
     void Query(const cVector3& center, float radius, Visit&& visit) const;
 
+    // A triangle's padded box as the index uses it; false for a triangle with a non-finite corner.
+    struct sBox
+    {
+        float lo[3], hi[3];
+        bool WithinReach(const cVector3& center, float radius) const;   // true for a non-finite centre
+    };
+    static bool PaddedBox(const CollisionTriangle& triangle, sBox& box);
+
 private:
     struct sNode
     {
@@ -33,6 +41,21 @@ private:
     };
 
     uint32_t BuildNode(std::vector<sItem>& items, uint32_t begin, uint32_t end);
+
+    static bool Reaches(const float lo[3], const float hi[3], const float c[3], float radiusSquared)
+    {
+        float distanceSquared = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            float d = 0;
+            if (c[axis] < lo[axis])
+                d = lo[axis] - c[axis];
+            else if (c[axis] > hi[axis])
+                d = c[axis] - hi[axis];
+            distanceSquared += d * d;
+        }
+        // A non-finite centre compares false everywhere and so reaches everything: never a miss.
+        return !(distanceSquared > radiusSquared);
+    }
 
     std::vector<sNode> m_Nodes;
     std::vector<uint32_t> m_Order;
@@ -53,17 +76,7 @@ void cTriangleBVH::Query(const cVector3& center, float radius, Visit&& visit) co
     stack[top++] = 0;
     while (top > 0) {
         const sNode& node = m_Nodes[stack[--top]];
-        float distanceSquared = 0;
-        for (int axis = 0; axis < 3; ++axis) {
-            float d = 0;
-            if (c[axis] < node.lo[axis])
-                d = node.lo[axis] - c[axis];
-            else if (c[axis] > node.hi[axis])
-                d = c[axis] - node.hi[axis];
-            distanceSquared += d * d;
-        }
-        // A non-finite centre compares false everywhere and so visits everything: never a miss.
-        if (distanceSquared > radiusSquared)
+        if (!Reaches(node.lo, node.hi, c, radiusSquared))
             continue;
         if (node.count > 0) {
             for (uint32_t i = 0; i < node.count; ++i)
@@ -74,4 +87,10 @@ void cTriangleBVH::Query(const cVector3& center, float radius, Visit&& visit) co
             stack[top++] = self + 1;
         }
     }
+}
+
+inline bool cTriangleBVH::sBox::WithinReach(const cVector3& center, float radius) const
+{
+    const float c[3] = {center.x, center.y, center.z};
+    return Reaches(lo, hi, c, radius * radius);
 }
