@@ -36,6 +36,8 @@ public:
     // pointers: the reference that Timestep matches bit for bit.
     void TimestepReference(float dt);
     void UpdateMassWithCollisionDetection(cMass& mass, float dt);
+    // Timestep uses eight-wide vectors where the processor has them; false keeps it to four.
+    static void AllowWideVectors(bool allow);
 
     void Draw();
     void DrawWireFrame();
@@ -92,17 +94,24 @@ private:
     std::unique_ptr<cMassMesh> m_Mesh;
     int m_LastSubSteps = 0;
 
-    // Timestep's working set: the springs as mass indices and constants, the masses' state side by
-    // side, and one force per spring, so the springs are evaluated four at a time.
+    // Timestep's working set: the masses' state side by side (padded to a multiple of eight with
+    // pinned dummies), the springs in an order of evaluation that puts neighbouring springs of one
+    // kind together so that four or eight of them load their masses at once, and each spring's
+    // contribution to its two masses, added up per mass in spring-list order.
     struct sStepBuffers
     {
         bool valid = false;
         size_t springCount = 0;
-        std::vector<uint32_t> mass1, mass2;
-        std::vector<float> stiffness, damping, restLength;
-        std::vector<float> px, py, pz, vx, vy, vz;
-        std::vector<float> fx, fy, fz;                     // per mass
-        std::vector<float> springFx, springFy, springFz;   // per spring
-        std::vector<uint8_t> active;                       // per spring: exerts a force
+        std::vector<uint32_t> contributionStart;            // per mass, into contributions
+        std::vector<uint32_t> contributions;                // per mass, its springs in list order
+        // Per group of four masses: whose contributions lie side by side in every position, so
+        // that the four sums are added up together.
+        std::vector<uint8_t> alignedGroup;
+        std::vector<uint32_t> evalMass1, evalMass2;         // per evaluation slot
+        std::vector<float> stiffness, damping, restLength;  // per evaluation slot
+        std::vector<uint8_t> contiguous4, contiguous8;      // per group of four or eight slots
+        std::vector<float> px, py, pz, vx, vy, vz, fx, fy, fz, invMass, movable;   // per mass
+        std::vector<uint8_t> clamp;                         // per mass: clamped through cMass::Update
+        std::vector<float> cx, cy, cz;   // per evaluation slot: to its first mass, then to its second
     } m_Step;
 };
