@@ -89,31 +89,35 @@ void ScriptCore::Init(bool full)
     // with an exception already set; the console is opened once all steps have run.
     bool failed = !RunStatement("import sys; from sys import exit; sys.path.append('.')", Py_file_input);
     failed |= !RunStatement("from system import console; console.setupconsole()", Py_file_input);
-
-    cPyRef mainModule = cPyRef::Steal(PyImport_ImportModule("system.main"));
-    if (mainModule) {
-        cPyRef core = cPyRef::Steal(PyObject_CallMethod(mainModule.Get(), "setup", nullptr));
-        if (core)
-            PyDict_SetItemString(m_Namespace.Get(), "core", core.Get());
-        else
-            failed = true, PyErr_Print();
-        cPyRef config = cPyRef::Steal(PyObject_GetAttrString(mainModule.Get(), "config"));
-        if (config)
-            PyDict_SetItemString(m_Namespace.Get(), "config", config.Get());
-        else
-            failed = true, PyErr_Print();
-    } else {
-        failed = true;
-        PyErr_Print();
-    }
-
+    failed |= !BindMainObjects();
     failed |= !RunStatement("from system.state import findobjectbyname", Py_file_input);
     failed |= !RunStatement("from system.console import setdump", Py_file_input);
-
     if (failed) {
         g_Console.SetState(false);
         g_Console.Activate();
     }
+}
+
+bool ScriptCore::BindMainObjects()
+{
+    cPyRef mainModule = cPyRef::Steal(PyImport_ImportModule("system.main"));
+    if (!mainModule) {
+        PrintError();
+        return false;
+    }
+    // A failing setup() or a missing config leaves only that name unbound.
+    bool bound = true;
+    cPyRef core = cPyRef::Steal(PyObject_CallMethod(mainModule.Get(), "setup", nullptr));
+    if (!core || PyDict_SetItemString(m_Namespace.Get(), "core", core.Get()) < 0) {
+        PrintError();
+        bound = false;
+    }
+    cPyRef config = cPyRef::Steal(PyObject_GetAttrString(mainModule.Get(), "config"));
+    if (!config || PyDict_SetItemString(m_Namespace.Get(), "config", config.Get()) < 0) {
+        PrintError();
+        bound = false;
+    }
+    return bound;
 }
 
 void ScriptCore::Quit(bool full)
@@ -124,12 +128,7 @@ void ScriptCore::Quit(bool full)
         return;   // SystemExit already finalised the interpreter; nothing of it may be touched
 
     if (m_Namespace) {
-        PyObject* config = Config();
-        if (config) {
-            cPyRef result = cPyRef::Steal(PyObject_CallMethod(config, "close", nullptr));
-        } else {
-            PyErr_SetString(PyExc_NameError, "name 'config' is not defined");
-        }
+        CloseConfig();
         m_Namespace.Reset();
     }
     if (PyErr_Occurred())
@@ -185,7 +184,7 @@ void ScriptCore::StepFrame()
         if (exhausted || PyErr_ExceptionMatches(PyExc_StopIteration))
             PyErr_Clear();
         else
-            PyErr_Print();
+            PrintError();
     } else {
         g_Console.SetState(true);
     }
@@ -211,13 +210,39 @@ bool ScriptCore::RunStatement(const char* statement, int mode)
     if (result)
         return true;
     if (mode == Py_file_input)
-        PyErr_Print();
+        PrintError();
     return false;
+}
+
+void ScriptCore::CloseConfig()
+{
+    PyObject* config = Config();
+    if (config)
+        cPyRef result = cPyRef::Steal(PyObject_CallMethod(config, "close", nullptr));
+    else
+        PyErr_SetString(PyExc_NameError, "name 'config' is not defined");
 }
 
 void ScriptCore::ReportPendingError()
 {
     g_Console.Activate();
+    PrintError();
+}
+
+void ScriptCore::PrintError()
+{
+    // Printing a SystemExit ends the process and finalises the interpreter before the exit
+    // handler could close the configuration: close it now, or the settings changed since the last
+    // save would be lost.
+    if (PyErr_ExceptionMatches(PyExc_SystemExit) && Config()) {
+        PyObject *type = nullptr, *value = nullptr, *traceback = nullptr;
+        PyErr_Fetch(&type, &value, &traceback);
+        CloseConfig();
+        if (PyErr_Occurred())
+            PyErr_Print();
+        m_Namespace.Reset();
+        PyErr_Restore(type, value, traceback);
+    }
     PyErr_Print();
 }
 

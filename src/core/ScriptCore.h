@@ -34,6 +34,9 @@ public:
 private:
     bool RunStatement(const char* statement, int mode);   // false when it raised
     void ReportPendingError();                            // open the console and print the error
+    void PrintError();                                    // the interpreter's printer; SystemExit ends the process
+    bool BindMainObjects();                               // `core` and `config` from system.main
+    void CloseConfig();                                   // config.close(); leaves its error pending
     void StepFrame();
     void RunConsoleCommand();
     PyObject* Config() const;                             // borrowed; null when unbound

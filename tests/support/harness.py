@@ -1,0 +1,217 @@
+"""Runs the real brackwater executable under X for end-to-end tests.
+
+Each Game gets a temporary working directory holding the test `system` package
+(tests/support/package) plus whatever files the test adds, and talks to the running game only as a
+player would: real X key events (xdotool), the window's close request, screenshots of the screen.
+The package writes its frame count to a file every frame, which lets a test wait for the game to
+advance instead of sleeping blindly: the engine samples the keyboard once per frame, so a key must
+stay down across frames to be seen.
+"""
+import atexit
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+SOURCE_DIR = os.environ.get("BW_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
+EXECUTABLE = os.environ.get("BW_EXECUTABLE", os.path.join(SOURCE_DIR, "build", "brackwater"))
+PACKAGE = os.path.join(SOURCE_DIR, "tests", "support", "package")
+
+
+class XServer:
+    """A virtual X server of the test's own, so that tests running side by side never send keys
+    to each other's windows. Xvfb picks a free display number itself (-displayfd)."""
+
+    _display = None
+    _process = None
+
+    @classmethod
+    def display(cls):
+        if cls._display is None:
+            read_end, write_end = os.pipe()
+            cls._process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(write_end)
+            with os.fdopen(read_end) as f:
+                number = f.readline().strip()
+            if not number:
+                raise AssertionError("Xvfb did not start")
+            cls._display = ":" + number
+            atexit.register(cls._process.terminate)
+        return cls._display
+
+
+class Game:
+    def __init__(self, files=None, env=None, package=PACKAGE):
+        self.dir = tempfile.mkdtemp(prefix="brackwater-e2e-")
+        shutil.copytree(package, self.dir, dirs_exist_ok=True)
+        for path, text in (files or {}).items():
+            self.write(path, text)
+        self.frame_file = os.path.join(self.dir, "frames.txt")
+        self.close_marker = os.path.join(self.dir, "config-closed.txt")
+        self.env = dict(os.environ)
+        self.env.update({
+            "DISPLAY": XServer.display(),
+            "BW_FRAME_FILE": self.frame_file,
+            "BW_CLOSE_MARKER": self.close_marker,
+            "SDL12COMPAT_OPENGL_SCALING": "0",
+            "LIBGL_ALWAYS_SOFTWARE": "1",
+            "SDL_AUDIODRIVER": self.env.get("SDL_AUDIODRIVER", "dummy"),
+            "PYTHONDONTWRITEBYTECODE": "1",
+        })
+        self.env.update(env or {})
+        self.process = None
+        self.window = None
+        self.stdout = ""
+        self.stderr = ""
+
+    def write(self, path, text):
+        full = os.path.join(self.dir, path)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        mode = "wb" if isinstance(text, bytes) else "w"
+        with open(full, mode) as f:
+            f.write(text)
+
+    def path(self, relative):
+        return os.path.join(self.dir, relative)
+
+    # -- life cycle ---------------------------------------------------------------------------
+
+    def start(self, wait_frames=3):
+        self.process = subprocess.Popen([EXECUTABLE], cwd=self.dir, env=self.env,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.wait_for_frame(wait_frames)
+        self.window = self._find_window()
+        subprocess.run(["xdotool", "windowfocus", "--sync", self.window], check=False,
+                       capture_output=True, timeout=10, env=self.env)
+        return self
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.kill()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def kill(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+        self._collect()
+
+    def wait_exit(self, timeout=20):
+        """The exit status, once the game has ended by itself."""
+        try:
+            self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            raise AssertionError("the game did not exit within %s s" % timeout)
+        self._collect()
+        return self.process.returncode
+
+    def running(self):
+        return self.process.poll() is None
+
+    def _collect(self):
+        if self.process and self.process.returncode is not None and self.process.stdout:
+            self.stdout += self.process.stdout.read().decode(errors="replace")
+            self.stderr += self.process.stderr.read().decode(errors="replace")
+            self.process.stdout.close()
+            self.process.stderr.close()
+            self.process.stdout = self.process.stderr = None
+
+    # -- frames -------------------------------------------------------------------------------
+
+    def frame(self):
+        try:
+            with open(self.frame_file) as f:
+                return int(f.read() or 0)
+        except (OSError, ValueError):
+            return 0
+
+    def wait_for_frame(self, count, timeout=30):
+        deadline = time.monotonic() + timeout
+        while self.frame() < count:
+            if self.process.poll() is not None:
+                self._collect()
+                raise AssertionError("the game exited with %s before frame %d\nstdout: %s\nstderr: %s"
+                                     % (self.process.returncode, count, self.stdout, self.stderr))
+            if time.monotonic() > deadline:
+                raise AssertionError("frame %d not reached within %s s (at %d)"
+                                     % (count, timeout, self.frame()))
+            time.sleep(0.01)
+
+    def advance(self, frames=3, timeout=30):
+        """Waits until the game has run `frames` more frames."""
+        self.wait_for_frame(self.frame() + frames, timeout)
+
+    def config_closed(self):
+        return os.path.exists(self.close_marker)
+
+    # -- input --------------------------------------------------------------------------------
+
+    def _xdotool(self, *args):
+        subprocess.run(["xdotool", *args], check=True, capture_output=True, timeout=10,
+                       env=self.env)
+
+    def key_down(self, *keys):
+        for key in keys:
+            self._xdotool("keydown", key)
+
+    def key_up(self, *keys):
+        for key in keys:
+            self._xdotool("keyup", key)
+
+    def press(self, key, frames=3):
+        """Holds a key across a few frames, so that the game's once-a-frame sampling sees it."""
+        self.key_down(key)
+        self.advance(frames)
+        self.key_up(key)
+        self.advance(frames)
+
+    def type_text(self, text, frames=2):
+        """Types text key by key, each held across frames. xdotool key names or characters."""
+        for char in text:
+            key = {" ": "space", ".": "period", "(": "parenleft", ")": "parenright",
+                   "'": "apostrophe", '"': "quotedbl", "=": "equal", "+": "plus", ",": "comma",
+                   "_": "underscore", "-": "minus", ":": "colon", "*": "asterisk"}.get(char, char)
+            shifted = char in '()"+_:*' or char.isupper()
+            if shifted:
+                self.key_down("shift")
+            self.press(key.lower() if char.isupper() else key, frames)
+            if shifted:
+                self.key_up("shift")
+
+    def close_window(self):
+        """Sends the window manager's close request (WM_DELETE_WINDOW), as a title-bar button does."""
+        from Xlib import X, display, protocol
+        d = display.Display(self.env["DISPLAY"])
+        window = d.create_resource_object("window", int(self.window))
+        wm_protocols = d.intern_atom("WM_PROTOCOLS")
+        delete = d.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=window, client_type=wm_protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        window.send_event(event, event_mask=X.NoEventMask)
+        d.flush()
+        d.close()
+
+    # -- output -------------------------------------------------------------------------------
+
+    def screenshot(self, path=None):
+        """A PNG of the game's window; returns its path."""
+        path = path or os.path.join(self.dir, "screenshot-%d.png" % self.frame())
+        subprocess.run(["import", "-window", str(self.window), path], check=True,
+                       capture_output=True, timeout=30, env=self.env)
+        return path
+
+    def _find_window(self):
+        deadline = time.monotonic() + 15
+        while time.monotonic() < deadline:
+            found = subprocess.run(["xdotool", "search", "--name", "^Brackwater$"],
+                                   capture_output=True, text=True, env=self.env)
+            ids = found.stdout.split()
+            if ids:
+                return ids[-1]
+            time.sleep(0.05)
+        raise AssertionError("no window named Brackwater")
