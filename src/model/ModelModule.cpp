@@ -79,17 +79,21 @@ Uint32 g_DeletedTarget;   // where a deleted pointer object points: never read o
 
 void DestroyPointer(PyObject* pCapsule)
 {
+    // Pointer objects die while an error may be on its way to the script: keep it.
+    PyObject *pType = nullptr, *pValue = nullptr, *pTraceback = nullptr;
+    PyErr_Fetch(&pType, &pValue, &pTraceback);
     auto* pInfo = static_cast<sPointerInfo*>(PyCapsule_GetContext(pCapsule));
-    if (!pInfo)
-        return;
-    if (pInfo->owned && !pInfo->deleted) {
-        void* pObject = PyCapsule_GetPointer(pCapsule, pInfo->pType->name);
-        if (pObject)
-            pInfo->pType->destroy(pObject);
+    if (pInfo) {
+        if (pInfo->owned && !pInfo->deleted) {
+            void* pObject = PyCapsule_GetPointer(pCapsule, PyCapsule_GetName(pCapsule));
+            if (pObject)
+                pInfo->pType->destroy(pObject);
+        }
+        Py_XDECREF(pInfo->pParent);
+        delete pInfo;
     }
     PyErr_Clear();
-    Py_XDECREF(pInfo->pParent);
-    delete pInfo;
+    PyErr_Restore(pType, pValue, pTraceback);
 }
 
 sPointerInfo* InfoOf(PyObject* pCapsule)
@@ -631,12 +635,23 @@ PyObject* ModelQuery(PyObject* pModule, PyObject* args)
     });
 }
 
+bool IsDeleted(PyObject* pObject, const sType& type)
+{
+    cPyRef capsule = PointerObjectOf(pObject);
+    const char* name = capsule ? PyCapsule_GetName(capsule.Get()) : nullptr;
+    return name && std::strcmp(name, type.deletedName) == 0;
+}
+
 // Animate and Draw: the number of arguments picks the overload, once every argument has been
 // checked to fit it.
 bool FitsDrawing(PyObject* args, Py_ssize_t numbersFrom, bool withFrame)
 {
     void* pModel = nullptr;
     PyObject* pSelf = PyTuple_GET_ITEM(args, 0);
+    if (IsDeleted(pSelf, TypeOf<cModel>())) {
+        ConvertPointer(pSelf, TypeOf<cModel>(), 1, pModel, true);   // says so
+        return false;
+    }
     if (!ConvertPointer(pSelf, TypeOf<cModel>(), 1, pModel, true)) {
         PyErr_Clear();
         return false;
@@ -661,7 +676,7 @@ bool FitsDrawing(PyObject* args, Py_ssize_t numbersFrom, bool withFrame)
 // Parameters after self (and frame), with the defaults of the omitted ones.
 bool ReadDrawing(PyObject* args, Py_ssize_t numbersFrom, float (&values)[12])
 {
-    const float defaults[12] = {0, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 1};   // percent, t, s, angle, axis, alpha
+    const float defaults[12] = {0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1};   // percent, t, s, angle, axis, alpha
     const int offset = numbersFrom == 2 ? 0 : 1;   // Draw has no percent
     for (int i = 0; i < 12; ++i)
         values[i] = defaults[i];
@@ -675,7 +690,7 @@ PyObject* cModel_Animate(PyObject*, PyObject* args)
 {
     const Py_ssize_t count = PyTuple_Size(args);
     if (count < 6 || count > 14 || !FitsDrawing(args, 2, true))
-        return NoMatch("cModel_Animate");
+        return PyErr_Occurred() ? nullptr : NoMatch("cModel_Animate");
     cModel* pModel = nullptr;
     unsigned int frame = 0;
     float v[12];
@@ -693,7 +708,7 @@ PyObject* cModel_Draw(PyObject*, PyObject* args)
 {
     const Py_ssize_t count = PyTuple_Size(args);
     if (count < 4 || count > 12 || !FitsDrawing(args, 1, false))
-        return NoMatch("cModel_Draw");
+        return PyErr_Occurred() ? nullptr : NoMatch("cModel_Draw");
     cModel* pModel = nullptr;
     float v[12];
     if (!Convert(PyTuple_GET_ITEM(args, 0), 1, pModel) || !ReadDrawing(args, 1, v))

@@ -164,8 +164,8 @@ void cModel::LoadOBJFile(const char* objFileName, bool firstFrame)
         m_FirstFrameTexCoords = static_cast<Uint32>(m_TexCoords.size() - texCoordsBefore);
         CollapseGroups();
     } else {
-        const size_t firstVertices = VerticesPerFrame();
-        const size_t firstNormals = NormalsPerFrame();
+        const size_t firstVertices = verticesBefore / m_NumFrames;
+        const size_t firstNormals = normalsBefore / m_NumFrames;
         const size_t vertexCount = m_Vertices.size() - verticesBefore;
         const size_t normalCount = m_Normals.size() - normalsBefore;
         char message[160];
@@ -246,26 +246,63 @@ void cModel::ParseFace(const char* line, const char* end)
     int corners = 0;
     const char* token = line + 2;
     for (;;) {
-        const char* tokenEnd = static_cast<const char*>(std::memchr(token, ' ', size_t(end - token)));
-        const bool last = tokenEnd == nullptr;
-        if (last)
-            tokenEnd = end;
-
-        bool blank = true;
-        for (const char* p = token; p != tokenEnd; ++p)
-            if (!IsScanSpace(*p)) {
-                blank = false;
+        // Nearly every corner is up to three short runs of digits between slashes: read those
+        // in one pass. Anything else takes the general path below, which reads it as atoi does.
+        unsigned int fields[3] = {0, 0, 0};
+        int field = 0, fieldDigits = 0;
+        const char* p = token;
+        bool simple = true;
+        for (; p != end && *p != ' '; ++p) {
+            const unsigned int digit = unsigned(*p - '0');
+            if (digit < 10 && fieldDigits < 9) {
+                fields[field] = fields[field] * 10 + digit;
+                ++fieldDigits;
+            } else if (*p == '/' && field < 2) {
+                ++field;
+                fieldDigits = 0;
+            } else {
+                simple = false;
                 break;
             }
+        }
+        if (simple && p != token) {
+            VTNData corner;
+            corner.vertIndex = fields[0] - 1;
+            if (field >= 1)
+                corner.tcIndex = fields[1] - 1;
+            if (field == 2)
+                corner.normIndex = fields[2] - 1;
+            AddCorner(corner, corners, first, previous);
+            if (p == end)
+                break;
+            token = p + 1;
+            continue;
+        }
+
+        // One pass over the corner: where it ends, where its slashes are, whether it has any
+        // character besides white space.
+        const char* tokenEnd = token;
+        const char* slash1 = nullptr;
+        const char* slash2 = nullptr;
+        bool blank = true;
+        for (; tokenEnd != end && *tokenEnd != ' '; ++tokenEnd) {
+            const char c = *tokenEnd;
+            if (c == '/') {
+                if (!slash1)
+                    slash1 = tokenEnd;
+                else if (!slash2)
+                    slash2 = tokenEnd;
+            }
+            if (!IsScanSpace(c))
+                blank = false;
+        }
+        const bool last = tokenEnd == end;
         if (!blank) {
             VTNData corner;
-            const char* slash1 = static_cast<const char*>(std::memchr(token, '/', size_t(tokenEnd - token)));
             if (!slash1) {
                 corner.vertIndex = Uint32(AtoiSpan(token, tokenEnd) - 1);
             } else {
                 corner.vertIndex = Uint32(AtoiSpan(token, slash1) - 1);
-                const char* slash2 = static_cast<const char*>(
-                    std::memchr(slash1 + 1, '/', size_t(tokenEnd - slash1 - 1)));
                 if (!slash2) {
                     corner.tcIndex = Uint32(AtoiSpan(slash1 + 1, tokenEnd) - 1);
                 } else {
@@ -273,33 +310,38 @@ void cModel::ParseFace(const char* line, const char* end)
                     corner.normIndex = Uint32(AtoiSpan(slash2 + 1, tokenEnd) - 1);
                 }
             }
-            if (!m_Face.anyFace || corner.vertIndex > m_Face.maxVertIndex) {
-                m_Face.maxVertIndex = corner.vertIndex;
-                m_Face.maxVertLine = m_Face.lineNumber;
-                m_Face.anyFace = true;
-            }
-            // Fan: (corner 0, corner i, corner i + 1).
-            if (corners == 0) {
-                first = corner;
-            } else if (corners >= 2) {
-                if (m_CurrentGroup < 0) {
-                    // Faces before the first "usemtl" go to a group of their own rather than to
-                    // no group at all.
-                    m_Groups.emplace_back();
-                    m_CurrentGroup = 0;
-                }
-                const TriFace face{{first.vertIndex, previous.vertIndex, corner.vertIndex},
-                                   {first.tcIndex, previous.tcIndex, corner.tcIndex},
-                                   {first.normIndex, previous.normIndex, corner.normIndex}};
-                m_Groups[size_t(m_CurrentGroup)].TriArray.push_back(face);
-            }
-            previous = corner;
-            ++corners;
+            AddCorner(corner, corners, first, previous);
         }
         if (last)
             break;
         token = tokenEnd + 1;
     }
+}
+
+void cModel::AddCorner(const VTNData& corner, int& corners, VTNData& first, VTNData& previous)
+{
+    if (!m_Face.anyFace || corner.vertIndex > m_Face.maxVertIndex) {
+        m_Face.maxVertIndex = corner.vertIndex;
+        m_Face.maxVertLine = m_Face.lineNumber;
+        m_Face.anyFace = true;
+    }
+    // Fan: (corner 0, corner i, corner i + 1).
+    if (corners == 0) {
+        first = corner;
+    } else if (corners >= 2) {
+        if (m_CurrentGroup < 0) {
+            // Faces before the first "usemtl" go to a group of their own rather than to
+            // no group at all.
+            m_Groups.emplace_back();
+            m_CurrentGroup = 0;
+        }
+        const TriFace face{{first.vertIndex, previous.vertIndex, corner.vertIndex},
+                           {first.tcIndex, previous.tcIndex, corner.tcIndex},
+                           {first.normIndex, previous.normIndex, corner.normIndex}};
+        m_Groups[size_t(m_CurrentGroup)].TriArray.push_back(face);
+    }
+    previous = corner;
+    ++corners;
 }
 
 void cModel::CollapseGroups()
@@ -531,16 +573,25 @@ void cModel::DrawGroup(Group& group, unsigned int offsetA, unsigned int offsetB,
     glEnd();
 }
 
-void cModel::DrawFramesWithArrays(unsigned int offsetA, unsigned int offsetB, float percent,
-                                  float alpha)
+size_t cModel::BlendCorners(unsigned int frame, float percent)
 {
-    // Blend once per vertex and normal rather than once per corner, then hand the corners to
-    // OpenGL in one array per group.
+    if (frame >= m_NumFrames)
+        return 0;
+    const unsigned int perFrame = VerticesPerFrame();
+    PrepareCorners(frame * perFrame, ((frame + 1) % m_NumFrames) * perFrame, percent,
+                   !m_TexCoords.empty() && m_Texturing);
+    return m_CornerVertices.size();
+}
+
+void cModel::PrepareCorners(unsigned int offsetA, unsigned int offsetB, float percent,
+                            bool textured)
+{
+    // Blend once per vertex and normal rather than once per corner, then lay the corners out
+    // for OpenGL, group after group.
     const unsigned int perFrame = VerticesPerFrame();
     const unsigned int normalsPerFrame = NormalsPerFrame();
     const unsigned int normalA = perFrame ? offsetA / perFrame * normalsPerFrame : 0;
     const unsigned int normalB = perFrame ? offsetB / perFrame * normalsPerFrame : 0;
-    const bool textured = !m_TexCoords.empty() && m_Texturing;
 
     m_BlendedVertices.resize(perFrame);
     for (unsigned int i = 0; i < perFrame; ++i)
@@ -579,6 +630,13 @@ void cModel::DrawFramesWithArrays(unsigned int offsetA, unsigned int offsetB, fl
                                                                 : TexCoord{};
             corner += 3;
         }
+}
+
+void cModel::DrawFramesWithArrays(unsigned int offsetA, unsigned int offsetB, float percent,
+                                  float alpha)
+{
+    const bool textured = !m_TexCoords.empty() && m_Texturing;
+    PrepareCorners(offsetA, offsetB, percent, textured);
 
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);

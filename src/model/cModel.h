@@ -173,6 +173,9 @@ public:
     // Drawing feeds client-side vertex arrays by default; the immediate-mode path, one blend per
     // corner, gives the same pixels and stays for comparison.
     void UseVertexArrays(bool use) { m_UseVertexArrays = use; }
+    // The blend of the vertex-array path alone, without OpenGL: fills the corner arrays that
+    // Animate would draw and returns their number (0 for a frame that does not exist).
+    size_t BlendCorners(unsigned int frame, float percent);
 
     // Read access for tests, tools and the collision code.
     const std::vector<Point3D>& GetVertices() const { return m_Vertices; }
@@ -190,8 +193,10 @@ private:
     void ParseLine(const std::string& line, bool firstFrame);     // throws std::string
     void ParseLine(const char* line, const char* end, bool firstFrame);
     void ParseFace(const char* line, const char* end);
+    void AddCorner(const VTNData& corner, int& corners, VTNData& first, VTNData& previous);
     void CollapseGroups();
     void DrawFrames(unsigned int offsetA, unsigned int offsetB, float percent, float alpha);
+    void PrepareCorners(unsigned int offsetA, unsigned int offsetB, float percent, bool textured);
     void DrawFramesWithArrays(unsigned int offsetA, unsigned int offsetB, float percent,
                               float alpha);
     void ApplyMaterial(Group& group, float alpha);

@@ -13,36 +13,52 @@ bool cObjText::Read(const char* fileName)
     std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(fileName, "r"), std::fclose);
     if (!file)
         return false;
-    m_Text.clear();
-    m_Next = 0;
+    size_t capacity = 65536;
     if (std::fseek(file.get(), 0, SEEK_END) == 0) {
         const long size = std::ftell(file.get());
         if (size > 0)
-            m_Text.reserve(size_t(size) + 1);
+            capacity = size_t(size) + 4096;
         std::rewind(file.get());
     }
-    char chunk[1 << 16];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        m_Text.insert(m_Text.end(), chunk, chunk + got);
-    m_Text.push_back('\0');   // the end of the last line, with or without its newline
+    // Straight into the buffer when the size is known, in pieces otherwise (a pipe, a file
+    // that grows meanwhile). The buffer is not cleared first: every byte used is read.
+    m_pText.reset(new char[capacity]);
+    m_Size = 0;
+    m_Next = 0;
+    for (;;) {
+        if (capacity - m_Size < 2) {
+            std::unique_ptr<char[]> pLarger(new char[capacity * 2]);
+            std::memcpy(pLarger.get(), m_pText.get(), m_Size);
+            m_pText = std::move(pLarger);
+            capacity *= 2;
+        }
+        const size_t got = std::fread(m_pText.get() + m_Size, 1, capacity - 1 - m_Size, file.get());
+        if (got == 0)
+            break;
+        m_Size += got;
+    }
+    // Files without NUL bytes, nearly all of them, need no search for one in every line.
+    m_HasNul = std::memchr(m_pText.get(), '\0', m_Size) != nullptr;
+    m_pText[m_Size] = '\0';   // the end of the last line, with or without its newline
     return true;
 }
 
 bool cObjText::NextLine(const char*& line, const char*& end)
 {
-    const size_t last = m_Text.size() - 1;   // the terminating NUL
-    if (m_Text.empty() || m_Next >= last)
+    if (m_Next >= m_Size)
         return false;
-    char* begin = m_Text.data() + m_Next;
-    char* newline = static_cast<char*>(std::memchr(begin, '\n', last - m_Next));
-    char* lineEnd = newline ? newline : m_Text.data() + last;
+    char* text = m_pText.get();
+    char* begin = text + m_Next;
+    char* newline = static_cast<char*>(std::memchr(begin, '\n', m_Size - m_Next));
+    char* lineEnd = newline ? newline : text + m_Size;
     *lineEnd = '\0';
-    m_Next = size_t(lineEnd - m_Text.data()) + 1;
+    m_Next = size_t(lineEnd - text) + 1;
     line = begin;
+    end = lineEnd;
     // A NUL inside the line ends it for every reader that takes it as a C string.
-    const char* nul = static_cast<const char*>(std::memchr(begin, '\0', size_t(lineEnd - begin)));
-    end = nul ? nul : lineEnd;
+    if (m_HasNul)
+        if (const void* nul = std::memchr(begin, '\0', size_t(lineEnd - begin)))
+            end = static_cast<const char*>(nul);
     return true;
 }
 
@@ -95,20 +111,19 @@ int AtoiSpan(const char* p, const char* end)
         negative = *p == '-';
         ++p;
     }
-    // atoi is strtol cast to int: saturated at the range of long, then cut to int.
-    const unsigned long limit = negative ? 0UL - (unsigned long)LONG_MIN : (unsigned long)LONG_MAX;
+    const char* digits = p;
     unsigned long magnitude = 0;
-    bool saturated = false;
-    for (; p != end && IsDigit(*p); ++p) {
-        const unsigned digit = unsigned(*p - '0');
-        if (saturated || magnitude > (limit - digit) / 10) {
-            saturated = true;
-            continue;
+    while (p != end && IsDigit(*p) && p - digits < 18)   // 18 digits cannot overflow
+        magnitude = magnitude * 10 + unsigned(*p++ - '0');
+    if (p != end && IsDigit(*p)) {
+        // atoi is strtol cast to int: saturated at the range of long, then cut to int.
+        const unsigned long limit =
+            negative ? 0UL - (unsigned long)LONG_MIN : (unsigned long)LONG_MAX;
+        for (; p != end && IsDigit(*p); ++p) {
+            const unsigned digit = unsigned(*p - '0');
+            magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
         }
-        magnitude = magnitude * 10 + digit;
     }
-    if (saturated)
-        magnitude = limit;
     const unsigned long bits = negative ? 0UL - magnitude : magnitude;
     return int(static_cast<unsigned int>(bits));
 }

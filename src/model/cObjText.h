@@ -1,6 +1,6 @@
 #pragma once
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 // A text file read whole and cut into lines in place, so that a line of any length is one line
 // and nothing is allocated per line. Each line ends at its newline (removed) or at the first NUL
@@ -12,8 +12,10 @@ public:
     bool NextLine(const char*& line, const char*& end);   // *end is always '\0'
 
 private:
-    std::vector<char> m_Text;
+    std::unique_ptr<char[]> m_pText;   // m_Size bytes of the file and a terminating NUL
+    size_t m_Size = 0;
     size_t m_Next = 0;
+    bool m_HasNul = false;
 };
 
 // White space as the C library's scanf and atoi skip it.
