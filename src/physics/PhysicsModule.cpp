@@ -1,6 +1,7 @@
 #include "physics/PhysicsModule.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "core/cPyRef.h"
@@ -53,6 +54,13 @@ cModel* ModelOf(PyObject* modelObject)
     if (!pointer) {
         PyErr_SetString(PyExc_TypeError, "a model object has no attribute 'this'");
         return nullptr;
+    }
+    if (PyCapsule_CheckExact(pointer.Get())) {
+        const char* name = PyCapsule_GetName(pointer.Get());
+        if (name && std::strcmp(name, "_p_cModel (deleted)") == 0) {
+            PyErr_SetString(PyExc_TypeError, "the cModel of a model object was deleted");
+            return nullptr;
+        }
     }
     if (!PyCapsule_IsValid(pointer.Get(), "_p_cModel")) {
         PyErr_SetString(PyExc_TypeError, "the attribute 'this' of a model object does not hold a cModel");

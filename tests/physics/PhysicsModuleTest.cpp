@@ -83,6 +83,8 @@ TEST_F(PhysicsModuleTest, BadArgumentsRaiseClearErrors)
         {"crate.model.this = 5", "walk((1.0, 0.0, 0.0), [mover, crate])",
          "TypeError: the attribute 'this' of a model object does not hold a cModel"},
         {"room.model = None", "walk((1.0, 0.0, 0.0), [mover])", "TypeError: The room has no model"},
+        {"_model.delete_cModel(crate.model.this)", "walk((1.0, 0.0, 0.0), [mover, crate])",
+         "TypeError: the cModel of a model object was deleted"},
         {"del crate.rotangle", "walk((1.0, 0.0, 0.0), [mover, crate])",
          "TypeError: an object in the list has no attribute 'rotangle'"},
         {"room.x = 'left'", "walk((1.0, 0.0, 0.0), [mover])",
