@@ -18,17 +18,23 @@ namespace {
 int s_counter = 0;
 std::vector<CollisionTriangle> s_RoomTris;
 
+// What the cached room triangles were made from. A model freed and another loaded at the same
+// place with as many triangles is told apart by a sample of the triangles themselves.
 struct sRoomKey
 {
+    static constexpr size_t SAMPLES = 16;
+
     const cModel* model = nullptr;
     const void* triangles = nullptr;
     size_t triangleCount = 0;
     float values[10] = {};   // position, axis, angle, scale
+    Triangle samples[SAMPLES] = {};
 
     bool operator==(const sRoomKey& other) const
     {
         return model == other.model && triangles == other.triangles && triangleCount == other.triangleCount &&
-               std::memcmp(values, other.values, sizeof(values)) == 0;
+               std::memcmp(values, other.values, sizeof(values)) == 0 &&
+               std::memcmp(samples, other.samples, sizeof(samples)) == 0;
     }
 };
 
@@ -170,8 +176,11 @@ sRoomKey MakeRoomKey(const CollisionModel& room, const cVector3& scale)
     key.model = room.model;
     if (room.model) {
         // A model whose triangle list was rebuilt or grown has another size or storage.
-        key.triangles = room.model->GetTriangleList().data();
-        key.triangleCount = room.model->GetTriangleList().size();
+        const std::vector<Triangle>& list = room.model->GetTriangleList();
+        key.triangles = list.data();
+        key.triangleCount = list.size();
+        for (size_t k = 0; k < sRoomKey::SAMPLES && !list.empty(); ++k)
+            key.samples[k] = list[k * (list.size() - 1) / (sRoomKey::SAMPLES - 1)];
     }
     const float values[10] = {room.position.x, room.position.y, room.position.z, room.rotAxis.x, room.rotAxis.y,
                               room.rotAxis.z, room.rotAngle, scale.x, scale.y, scale.z};
@@ -297,6 +306,10 @@ void TriangulateObjectBoundingBox(const CollisionModel& object, std::vector<Coll
         h = object.model->GetHeight() / 2;
         l = object.model->GetLength() / 2;
     }
+    if (first < 0)
+        return;
+    if (list.size() < size_t(first) + 12)
+        list.resize(size_t(first) + 12);
     cVector3 corners[8] = {{w, h, -l}, {-w, h, -l}, {-w, h, l}, {w, h, l},
                            {w, -h, -l}, {-w, -h, -l}, {-w, -h, l}, {w, -h, l}};
     sRotation rotation = RotationAboutAxis(object.rotAxis, object.rotAngle);

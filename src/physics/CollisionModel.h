@@ -52,7 +52,8 @@ void LoadRoomTriangles(const CollisionModel& room, const std::vector<CollisionMo
                        const cVector3& scale);
 const std::vector<CollisionTriangle>& GetRoomTriangles();   // the set LoadRoomTriangles filled
 
-// Writes the twelve triangles of the object's rotated bounding box into slots first to first + 11.
+// Writes the twelve triangles of the object's rotated bounding box into slots first to first + 11,
+// growing the list when it is shorter.
 void TriangulateObjectBoundingBox(const CollisionModel& object, std::vector<CollisionTriangle>& list,
                                   int first);
 

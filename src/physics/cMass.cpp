@@ -58,7 +58,12 @@ void cMass::Update(float dt, uint8_t method)
 
     float speedSquared = LengthSquared(m_Velocity);
     if (speedSquared > MAX_SPEED * MAX_SPEED) {
-        if (IsFinite(m_Velocity) && std::isfinite(speedSquared)) {
+        if (IsFinite(m_Velocity)) {
+            if (!std::isfinite(speedSquared)) {
+                // Too fast to square: shrink it first, keeping its direction.
+                float largest = std::fmax(std::fabs(m_Velocity.x), std::fmax(std::fabs(m_Velocity.y), std::fabs(m_Velocity.z)));
+                m_Velocity = {m_Velocity.x / largest, m_Velocity.y / largest, m_Velocity.z / largest};
+            }
             Normalize(m_Velocity);
             m_Velocity = Scale(m_Velocity, MAX_SPEED);
         } else {

@@ -190,6 +190,12 @@ TEST(Cloth, MassesAndSpringsFollowTheirRules)
     cSpring loose;
     loose.ApplySpringForce();   // no masses: nothing happens
 
+    cMass runaway(1.0f);
+    runaway.SetVelocity({-3e20f, 4e20f, 0});   // too fast even to square
+    runaway.Update(0.004f, 1);
+    EXPECT_FLOAT_EQ(runaway.GetVelocity().x, -60.0f);
+    EXPECT_FLOAT_EQ(runaway.GetVelocity().y, 80.0f);
+
     cMass slow(1.0f);
     slow.SetVelocity({0.0001f, 0, 0});
     slow.Update(0.004f, 0);

@@ -109,6 +109,22 @@ TEST_F(HandleCollisionsTest, OtherObjectsBlockWithTheirRotatedBoxes)
     }
 }
 
+TEST_F(HandleCollisionsTest, ARoomLoadedInPlaceOfAnotherIsNotMistakenForIt)
+{
+    CollisionModel mover{Load(roomgen::MakeBox(1, 2, 1)), {0, 0, 0}};
+    auto wallAt = [&](float x) {
+        roomgen::sMesh mesh;
+        mesh.Quad({x, 0, -20}, {x, 0, 20}, {x, 4, 20}, {x, 4, -20});
+        return roomgen::LoadMesh(mesh, (m_Dir / "wall.obj").string());
+    };
+    auto room = wallAt(5);
+    EXPECT_NEAR(HandleCollisions(mover, {8, 0, 0}, {room.get()}, {}).x, 4.485f, 1e-3f);
+    // Freed and loaded again: quite likely at the same address, with as many triangles.
+    room.reset();
+    room = wallAt(3);
+    EXPECT_NEAR(HandleCollisions(mover, {8, 0, 0}, {room.get()}, {}).x, 2.485f, 1e-3f);
+}
+
 TEST_F(HandleCollisionsTest, AMoverWithoutSizeStaysWhereItIs)
 {
     CollisionModel room{Load(roomgen::MakeRoom(3, 50))};
