@@ -49,6 +49,7 @@ struct sRoomCache
     cTriangleBVH index;
 };
 sRoomCache s_Cache;
+const std::vector<CollisionTriangle>* s_pLastTriangles = &s_RoomTris;   // the last sweep's set
 
 constexpr float MIN_MOVE_SQUARED = 0.0009f;   // moves shorter than 0.03 are dropped
 constexpr float CONTACT_GAP = 0.03f;
@@ -241,6 +242,7 @@ cVector3 HandleCollisions(const CollisionModel& object, const cVector3& destinat
     }
     // The boxes move between calls; the room's part of the list stays as it is.
     const size_t roomCount = s_Cache.roomCount;
+    s_pLastTriangles = &triangles;
     triangles.resize(roomCount);
     AppendBoxTriangles(others, frame.scale, triangles);
     s_Cache.boxes.resize(triangles.size() - roomCount);
@@ -291,12 +293,13 @@ cVector3 HandleCollisionsReference(const CollisionModel& object, const cVector3&
 
 void LoadRoomTriangles(const CollisionModel& room, const std::vector<CollisionModel>& others, const cVector3& scale)
 {
+    s_pLastTriangles = &s_RoomTris;
     s_RoomTris.clear();
     AppendRoomTriangles(room, scale, s_RoomTris);
     AppendBoxTriangles(others, scale, s_RoomTris);
 }
 
-const std::vector<CollisionTriangle>& GetRoomTriangles() { return s_RoomTris; }
+const std::vector<CollisionTriangle>& GetRoomTriangles() { return *s_pLastTriangles; }
 
 void TriangulateObjectBoundingBox(const CollisionModel& object, std::vector<CollisionTriangle>& list, int first)
 {

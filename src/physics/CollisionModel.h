@@ -50,7 +50,8 @@ bool HasEllipsoidSize(const cModel& model);
 // Fills the reference sweep's triangle set: the room's triangles, then twelve per other object.
 void LoadRoomTriangles(const CollisionModel& room, const std::vector<CollisionModel>& others,
                        const cVector3& scale);
-const std::vector<CollisionTriangle>& GetRoomTriangles();   // the set LoadRoomTriangles filled
+// The triangle set, in ellipsoid space, of the last sweep or LoadRoomTriangles.
+const std::vector<CollisionTriangle>& GetRoomTriangles();
 
 // Writes the twelve triangles of the object's rotated bounding box into slots first to first + 11,
 // growing the list when it is shorter.

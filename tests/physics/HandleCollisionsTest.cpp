@@ -69,6 +69,10 @@ TEST_F(HandleCollisionsTest, WithoutOtherObjectsTheSetHoldsTheRoomTrianglesAlone
     }
     LoadRoomTriangles({room}, {{room}, {room}}, {1, 1, 1});
     EXPECT_EQ(GetRoomTriangles().size(), expected.size() + 24);
+    CollisionModel mover{Load(roomgen::MakeBox(2, 2, 2)), {0, 1, 0}};   // a unit sphere: no scaling
+    HandleCollisions(mover, {0.5f, 1, 0}, {room}, {mover});
+    ASSERT_EQ(GetRoomTriangles().size(), expected.size() + 12);
+    EXPECT_TRUE(SameBits(GetRoomTriangles()[7].p2, actual[7].p2));
 }
 
 TEST_F(HandleCollisionsTest, ABoxWithoutRotationIsAxisAlignedAndCentredOnItsPosition)
