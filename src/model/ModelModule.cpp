@@ -75,7 +75,7 @@ struct sPointerInfo
     PyObject* pParent;     // the pointer object of the object this one lies in; kept alive
 };
 
-Uint32 g_DeletedTarget;   // where a deleted pointer object points: never read or written
+const Uint32 k_DeletedTarget = 0;   // where a deleted pointer object points: never read or written
 
 void DestroyPointer(PyObject* pCapsule)
 {
@@ -420,7 +420,7 @@ PyObject* DeleteRecord(PyObject*, PyObject* args)
     TypeOf<T>().destroy(pObject);
     pInfo->deleted = true;
     PyCapsule_SetName(pCapsule, TypeOf<T>().deletedName);
-    PyCapsule_SetPointer(pCapsule, &g_DeletedTarget);
+    PyCapsule_SetPointer(pCapsule, const_cast<Uint32*>(&k_DeletedTarget));
     Py_RETURN_NONE;
 }
 

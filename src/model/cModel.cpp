@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "graphics/cTextureManager.h"
@@ -93,6 +94,7 @@ void cModel::Clear()
     m_Texturing = false;
     m_Static = false;
     m_FirstFrameTexCoords = 0;
+    m_Topology = sTopology{};
 }
 
 void cModel::AddFrame(const char* objFileName)
@@ -131,6 +133,8 @@ void cModel::AddFrame(const char* objFileName)
         throw cModelException(cModelException::ME_LOAD_ERROR,
                               std::string("Unknown Load Error: ") + objFileName);
     }
+    if (firstFrame)
+        m_Topology = sTopology{};   // new faces
     ++m_NumFrames;
 }
 
@@ -573,89 +577,120 @@ void cModel::DrawGroup(Group& group, unsigned int offsetA, unsigned int offsetB,
     glEnd();
 }
 
-size_t cModel::BlendCorners(unsigned int frame, float percent)
+void cModel::BuildTopology()
+{
+    // One shared vertex per distinct (position, texture coordinate, normal) of the first frame,
+    // so that each is blended once per draw however many faces meet at it. A corner without a
+    // normal of its own takes its face's normal, so it gets a vertex of its own.
+    sTopology& topology = m_Topology;
+    topology = sTopology{};
+    const Uint32 vertices = VerticesPerFrame();
+    const Uint32 normals = NormalsPerFrame();
+    std::unordered_map<std::uint64_t, std::vector<std::pair<Uint32, Uint32>>> shared;
+    size_t cornerCount = 0;
+    for (const Group& group : m_Groups)
+        cornerCount += group.TriArray.size() * 3;
+    topology.indices.reserve(cornerCount);
+    shared.reserve(cornerCount / 2 + 1);
+    for (const Group& group : m_Groups) {
+        const GLint first = GLint(topology.indices.size());
+        for (const TriFace& face : group.TriArray) {
+            const bool ownNormals = face.normIndex[0] < normals && face.normIndex[1] < normals &&
+                                    face.normIndex[2] < normals;
+            if (!ownNormals)
+                topology.faceNormalCorners.push_back(Uint32(topology.indices.size()));
+            for (int k = 0; k < 3; ++k) {
+                const Uint32 vertex = face.vertIndex[k] < vertices ? face.vertIndex[k] : 0;
+                const Uint32 normal = face.normIndex[k] < normals ? face.normIndex[k] : k_NoIndex;
+                const Uint32 tc = face.tcIndex[k] < m_FirstFrameTexCoords ? face.tcIndex[k] : k_NoIndex;
+                Uint32 index = Uint32(topology.vertex.size());
+                if (ownNormals) {
+                    auto& candidates = shared[std::uint64_t(vertex) << 32 | normal];
+                    bool found = false;
+                    for (const auto& [candidateTc, candidateIndex] : candidates)
+                        if (candidateTc == tc) {
+                            index = candidateIndex;
+                            found = true;
+                            break;
+                        }
+                    if (!found)
+                        candidates.emplace_back(tc, index);
+                }
+                if (index == topology.vertex.size()) {
+                    topology.vertex.push_back(vertex);
+                    topology.normal.push_back(normal);
+                    topology.texCoords.push_back(tc == k_NoIndex ? TexCoord{} : m_TexCoords[tc]);
+                }
+                topology.indices.push_back(index);
+            }
+        }
+        topology.groupRanges.emplace_back(first, GLsizei(topology.indices.size()) - first);
+    }
+    topology.built = true;
+}
+
+size_t cModel::BlendFrames(unsigned int frame, float percent)
 {
     if (frame >= m_NumFrames)
         return 0;
     const unsigned int perFrame = VerticesPerFrame();
-    PrepareCorners(frame * perFrame, ((frame + 1) % m_NumFrames) * perFrame, percent,
-                   !m_TexCoords.empty() && m_Texturing);
-    return m_CornerVertices.size();
+    BlendSharedVertices(frame * perFrame, ((frame + 1) % m_NumFrames) * perFrame, percent);
+    return m_BlendedVertices.size();
 }
 
-void cModel::PrepareCorners(unsigned int offsetA, unsigned int offsetB, float percent,
-                            bool textured)
+void cModel::BlendSharedVertices(unsigned int offsetA, unsigned int offsetB, float percent)
 {
-    // Blend once per vertex and normal rather than once per corner, then lay the corners out
-    // for OpenGL, group after group.
+    if (!m_Topology.built)
+        BuildTopology();
+    const sTopology& topology = m_Topology;
     const unsigned int perFrame = VerticesPerFrame();
     const unsigned int normalsPerFrame = NormalsPerFrame();
     const unsigned int normalA = perFrame ? offsetA / perFrame * normalsPerFrame : 0;
     const unsigned int normalB = perFrame ? offsetB / perFrame * normalsPerFrame : 0;
-
-    m_BlendedVertices.resize(perFrame);
-    for (unsigned int i = 0; i < perFrame; ++i)
-        Blend(m_Vertices[offsetA + i], m_Vertices[offsetB + i], percent, m_BlendedVertices[i]);
-    m_BlendedNormals.resize(normalsPerFrame);
-    for (unsigned int i = 0; i < normalsPerFrame; ++i)
-        NormalInterpolate(m_Normals[normalA + i], m_Normals[normalB + i], percent,
-                          m_BlendedNormals[i]);
-
-    size_t cornerCount = 0;
-    for (const Group& group : m_Groups)
-        cornerCount += group.TriArray.size() * 3;
-    m_CornerVertices.resize(cornerCount);
-    m_CornerNormals.resize(cornerCount);
-    if (textured)
-        m_CornerTexCoords.resize(cornerCount);
-
-    size_t corner = 0;
-    for (const Group& group : m_Groups)
-        for (const TriFace& face : group.TriArray) {
-            Point3D* positions = &m_CornerVertices[corner];
-            Point3D* normals = &m_CornerNormals[corner];
-            for (int k = 0; k < 3; ++k)
-                positions[k] = m_BlendedVertices[face.vertIndex[k]];
-            for (int k = 0; k < 3; ++k) {
-                if (face.normIndex[k] < normalsPerFrame)
-                    normals[k] = m_BlendedNormals[face.normIndex[k]];
-                else
-                    CalculateNormal(positions[0].Data(), positions[1].Data(), positions[2].Data(),
-                                    normals[k]);
-            }
-            if (textured)
-                for (int k = 0; k < 3; ++k)
-                    m_CornerTexCoords[corner + size_t(k)] =
-                        face.tcIndex[k] < m_FirstFrameTexCoords ? m_TexCoords[face.tcIndex[k]]
-                                                                : TexCoord{};
-            corner += 3;
-        }
+    const size_t count = topology.vertex.size();
+    m_BlendedVertices.resize(count);
+    m_BlendedNormals.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const Uint32 v = topology.vertex[i];
+        Blend(m_Vertices[offsetA + v], m_Vertices[offsetB + v], percent, m_BlendedVertices[i]);
+        const Uint32 n = topology.normal[i];
+        if (n != k_NoIndex)
+            NormalInterpolate(m_Normals[normalA + n], m_Normals[normalB + n], percent,
+                              m_BlendedNormals[i]);
+    }
+    for (Uint32 corner : topology.faceNormalCorners) {
+        const GLuint* face = &topology.indices[corner];
+        Point3D normal;
+        CalculateNormal(m_BlendedVertices[face[0]].Data(), m_BlendedVertices[face[1]].Data(),
+                        m_BlendedVertices[face[2]].Data(), normal);
+        for (int k = 0; k < 3; ++k)
+            if (topology.normal[face[k]] == k_NoIndex)
+                m_BlendedNormals[face[k]] = normal;
+    }
 }
 
 void cModel::DrawFramesWithArrays(unsigned int offsetA, unsigned int offsetB, float percent,
                                   float alpha)
 {
     const bool textured = !m_TexCoords.empty() && m_Texturing;
-    PrepareCorners(offsetA, offsetB, percent, textured);
+    BlendSharedVertices(offsetA, offsetB, percent);
 
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Point3D), m_CornerVertices.data());
-    glNormalPointer(GL_FLOAT, sizeof(Point3D), m_CornerNormals.data());
+    glVertexPointer(3, GL_FLOAT, sizeof(Point3D), m_BlendedVertices.data());
+    glNormalPointer(GL_FLOAT, sizeof(Point3D), m_BlendedNormals.data());
     if (textured) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, sizeof(TexCoord), m_CornerTexCoords.data());
+        glTexCoordPointer(2, GL_FLOAT, sizeof(TexCoord), m_Topology.texCoords.data());
     } else {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
-    GLint first = 0;
-    for (Group& group : m_Groups) {
-        ApplyMaterial(group, alpha);
-        const GLsizei count = GLsizei(group.TriArray.size() * 3);
+    for (size_t g = 0; g < m_Groups.size(); ++g) {
+        ApplyMaterial(m_Groups[g], alpha);
+        const auto [first, count] = m_Topology.groupRanges[g];
         if (count > 0)
-            glDrawArrays(GL_TRIANGLES, first, count);
-        first += count;
+            glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, m_Topology.indices.data() + first);
     }
     glPopClientAttrib();
 }

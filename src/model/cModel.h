@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "math/cVector3.h"
@@ -173,9 +174,9 @@ public:
     // Drawing feeds client-side vertex arrays by default; the immediate-mode path, one blend per
     // corner, gives the same pixels and stays for comparison.
     void UseVertexArrays(bool use) { m_UseVertexArrays = use; }
-    // The blend of the vertex-array path alone, without OpenGL: fills the corner arrays that
+    // The blend of the vertex-array path alone, without OpenGL: blends every shared vertex that
     // Animate would draw and returns their number (0 for a frame that does not exist).
-    size_t BlendCorners(unsigned int frame, float percent);
+    size_t BlendFrames(unsigned int frame, float percent);
 
     // Read access for tests, tools and the collision code.
     const std::vector<Point3D>& GetVertices() const { return m_Vertices; }
@@ -196,7 +197,8 @@ private:
     void AddCorner(const VTNData& corner, int& corners, VTNData& first, VTNData& previous);
     void CollapseGroups();
     void DrawFrames(unsigned int offsetA, unsigned int offsetB, float percent, float alpha);
-    void PrepareCorners(unsigned int offsetA, unsigned int offsetB, float percent, bool textured);
+    void BuildTopology();
+    void BlendSharedVertices(unsigned int offsetA, unsigned int offsetB, float percent);
     void DrawFramesWithArrays(unsigned int offsetA, unsigned int offsetB, float percent,
                               float alpha);
     void ApplyMaterial(Group& group, float alpha);
@@ -230,8 +232,17 @@ private:
         unsigned int maxVertLine = 0;
     } m_Face;
     bool m_UseVertexArrays = true;
-    // Scratch for the vertex-array path, refilled on every draw.
-    std::vector<Point3D> m_BlendedVertices, m_BlendedNormals;
-    std::vector<Point3D> m_CornerVertices, m_CornerNormals;
-    std::vector<TexCoord> m_CornerTexCoords;
+    // How the first frame's faces share vertices, worked out at the first draw after the faces
+    // were read; only the faces decide it. The blend itself is made anew on every draw.
+    static constexpr Uint32 k_NoIndex = 0xFFFFFFFFu;
+    struct sTopology
+    {
+        bool built = false;
+        std::vector<Uint32> vertex, normal;          // per shared vertex; normal k_NoIndex: the face's
+        std::vector<TexCoord> texCoords;             // per shared vertex, (0, 0) for none
+        std::vector<GLuint> indices;                 // three per face, group after group
+        std::vector<std::pair<GLint, GLsizei>> groupRanges;
+        std::vector<Uint32> faceNormalCorners;       // first index of faces lit by their face normal
+    } m_Topology;
+    std::vector<Point3D> m_BlendedVertices, m_BlendedNormals;   // refilled on every draw
 };

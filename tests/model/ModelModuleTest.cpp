@@ -61,8 +61,8 @@ TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsAnimatesAndMeasures)
     cModel* pModel = ModelFromObject(pModelObject);
     ASSERT_NE(pModel, nullptr);
     EXPECT_EQ(pModel->FrameCount(), 2u);
-    EXPECT_EQ(pModel, ModelFromObject(PyObject_GetAttrString(pModelObject, "this")));
-    Py_DECREF(pModelObject);   // the reference GetAttrString returned above... is "this", not m
+    cPyRef pointerObject = cPyRef::Steal(PyObject_GetAttrString(pModelObject, "this"));
+    EXPECT_EQ(pModel, ModelFromObject(pointerObject.Get()));
 }
 
 TEST_F(ModelModuleTest, AnimateFromAScriptDrawsWithTheDefaults)
