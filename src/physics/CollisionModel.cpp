@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "math/cMatrix16.h"
 #include "physics/PhysicsMath.h"
 #include "physics/cTriangleBVH.h"
 
@@ -74,13 +75,14 @@ void AppendRoomTriangles(const CollisionModel& room, const cVector3& scale, std:
     size_t first = list.size();
     if (room.model)
         room.model->GetTriangles(list);
-    sRotation rotation = RotationAboutAxis(room.rotAxis, room.rotAngle);
+    cMatrix16 rotation;
+    rotation.LoadRotationAboutAxis(room.rotAxis, room.rotAngle);
     for (size_t i = first; i < list.size(); ++i) {
         CollisionTriangle& t = list[i];
-        t.p1 = Add(Transform(rotation, t.p1), room.position);
-        t.p2 = Add(Transform(rotation, t.p2), room.position);
-        t.p3 = Add(Transform(rotation, t.p3), room.position);
-        t.normal = Transform(rotation, t.normal);
+        t.p1 = Add(rotation * t.p1, room.position);
+        t.p2 = Add(rotation * t.p2, room.position);
+        t.p3 = Add(rotation * t.p3, room.position);
+        t.normal = rotation * t.normal;
         ScaleTriangle(t, scale);
     }
 }
@@ -129,7 +131,9 @@ cVector3 Sweep(cVector3 start, cVector3 destination, FindContact&& findContact)
             return start;
         cVector3 dir = velocity;
         Normalize(dir);
-        Ellipsoid ellipsoid{start, destination};
+        Ellipsoid ellipsoid;
+        ellipsoid.center = start;
+        ellipsoid.destination = destination;
         sContact contact;
         findContact(ellipsoid, contact);
         if (!contact.found)
@@ -315,9 +319,10 @@ void TriangulateObjectBoundingBox(const CollisionModel& object, std::vector<Coll
         list.resize(size_t(first) + 12);
     cVector3 corners[8] = {{w, h, -l}, {-w, h, -l}, {-w, h, l}, {w, h, l},
                            {w, -h, -l}, {-w, -h, -l}, {-w, -h, l}, {w, -h, l}};
-    sRotation rotation = RotationAboutAxis(object.rotAxis, object.rotAngle);
+    cMatrix16 rotation;
+    rotation.LoadRotationAboutAxis(object.rotAxis, object.rotAngle);
     for (cVector3& corner : corners)
-        corner = Add(Transform(rotation, corner), object.position);
+        corner = Add(rotation * corner, object.position);
     static const int faces[12][3] = {{0, 1, 2}, {0, 2, 3}, {0, 4, 5}, {0, 5, 1}, {1, 5, 6}, {1, 6, 2},
                                      {2, 6, 7}, {2, 7, 3}, {3, 7, 4}, {3, 4, 0}, {4, 7, 6}, {4, 6, 5}};
     for (int face = 0; face < 6; ++face) {
@@ -445,15 +450,13 @@ cVector3 ClosestPointOnTriangle(const cVector3& a, const cVector3& b, const cVec
 
 void ProjectVectorOntoPlane(const cVector3& v, const cVector3& n, cVector3& out)
 {
-    // (n.n) I - n n^T, applied in double as the engine's matrices are.
+    // (n.n) I - n n^T, without translation: for a unit n this removes v's part along n.
     float nn = Dot(n, n);
-    double m[3][3];
+    cMatrix16 projection;
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column)
-            m[row][column] = (row == column ? nn : 0.0f) - n[row] * n[column];
-    double x = v.x, y = v.y, z = v.z;
-    out = {float(m[0][0] * x + m[0][1] * y + m[0][2] * z), float(m[1][0] * x + m[1][1] * y + m[1][2] * z),
-           float(m[2][0] * x + m[2][1] * y + m[2][2] * z)};
+            projection(row + 4 * column) = (row == column ? nn : 0.0f) - n[row] * n[column];
+    out = projection * v;
 }
 
 int ClassifyPoint(const cVector3& point, const cVector3& planeOrigin, const cVector3& planeNormal)

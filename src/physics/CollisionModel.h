@@ -1,6 +1,7 @@
 #pragma once
 #include <vector>
 
+#include "math/cMatrix16.h"
 #include "math/cVector3.h"
 #include "model/cModel.h"
 
@@ -18,6 +19,7 @@ struct Ellipsoid
 {
     cVector3 center;
     cVector3 destination;
+    cMatrix16 transform;   // the identity; nothing reads it
 };
 
 // The outcome of one sphere/triangle test; the fields stay unset unless a contact is reported.

@@ -3,17 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "math/cVector2.h"
 #include "physics/cMass.h"
 
 struct sMassTriangle
 {
     uint16_t index[3];   // into the cloth's mass list
-};
-
-// FIXME: a plain pair until the math library's cVector2 is available here.
-struct sMeshTexCoord
-{
-    float x, y;
 };
 
 // The cloth's masses drawn as a lit, optionally textured triangle mesh. The cloth fills the
@@ -34,7 +29,7 @@ public:
     std::vector<cMass>* m_pMasses = nullptr;   // not owned
     std::vector<cVector3> m_Normals;           // one per mass
     std::vector<sMassTriangle> m_Triangles;
-    std::vector<sMeshTexCoord> m_TexCoords;    // one per mass
+    std::vector<cVector2> m_TexCoords;         // one per mass
     uint8_t m_Red = 255, m_Green = 255, m_Blue = 255;
     bool m_Textured = false;
     std::string m_TextureName;
