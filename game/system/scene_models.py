@@ -1,0 +1,40 @@
+"""Loading and drawing the scene's models through the engine's model class."""
+from system.model import cModel
+
+WALK_FRAMES = 8
+
+
+def load(path):
+    """A room: its materials, one frame, made static, with its bounds and collision triangles."""
+    model = cModel()
+    model.LoadMTLFile(path[:-len(".obj")] + ".mtl")
+    model.AddFrame(path)
+    model.CalcExtraData()
+    model.MakeStatic()
+    return model
+
+
+def load_character(name, prefix):
+    """A character's walk cycle, one OBJ file per keyframe, in its cloth texture."""
+    folder = "Models/Characters/%s/" % name
+    model = cModel()
+    model.LoadMTLFile(folder + prefix + "_walk.mtl")
+    for frame in range(WALK_FRAMES):
+        model.AddFrame(folder + "%s_walk_%d.obj" % (prefix, frame))
+    model.CalcExtraData()
+    model.SetTexture("Images/%sTexture.png" % prefix.capitalize())
+    model.EnableTexturing()
+    return model
+
+
+def draw(actor):
+    """Draws an actor's model where it stands; `actor.frame` (0-1) runs through its keyframes."""
+    model = actor.model
+    count = model.FrameCount()
+    if count <= 1:
+        model.Draw(actor.x, actor.y, actor.z, 1.0, 1.0, 1.0, actor.rotangle, 0.0, 1.0, 0.0)
+        return
+    position = actor.frame * count
+    frame = int(position) % count
+    model.Animate(frame, position - int(position), actor.x, actor.y, actor.z,
+                  1.0, 1.0, 1.0, actor.rotangle, 0.0, 1.0, 0.0)
