@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <tiny_obj_loader.h>
 #include <assimp/Importer.hpp>
@@ -50,8 +51,9 @@ void Append(std::string& text, const char* format, ...)
 }
 
 // A grid of columns x rows vertices, wavy, with two triangles per cell; `phase` moves the
-// vertices of a keyframe while the faces stay.
-std::string GridObj(int columns, int rows, float phase, unsigned seed, int materials)
+// vertices of a keyframe while the faces stay. Closed: the grid wrapped round a body, as a
+// character is, so that the faces turned away from the camera are culled.
+std::string GridObj(int columns, int rows, float phase, unsigned seed, int materials, bool closed = false)
 {
     std::mt19937 random(seed);
     std::uniform_real_distribution<float> jitter(-0.01f, 0.01f);
@@ -59,9 +61,17 @@ std::string GridObj(int columns, int rows, float phase, unsigned seed, int mater
     text.reserve(size_t(columns) * rows * 230);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
-            const float x = float(c) * 0.25f - float(columns) * 0.125f;
-            const float z = float(r) * 0.25f - float(rows) * 0.125f;
-            const float y = std::sin(x * 0.7f + phase) * std::cos(z * 0.5f) + jitter(random);
+            float x = float(c) * 0.25f - float(columns) * 0.125f;
+            float z = float(r) * 0.25f - float(rows) * 0.125f;
+            float y = std::sin(x * 0.7f + phase) * std::cos(z * 0.5f) + jitter(random);
+            if (closed) {
+                const float around = 6.2831853f * float(c) / float(columns - 1);
+                const float along = 3.1415927f * float(r) / float(rows - 1);
+                const float radius = 2.0f + 0.2f * std::sin(around * 3.0f + phase) + jitter(random);
+                x = radius * std::sin(along) * std::cos(around);
+                y = 3.0f * std::cos(along);
+                z = -radius * std::sin(along) * std::sin(around);
+            }
             Append(text, "v %.6f %.6f %.6f\n", x, y, z);
         }
     for (int r = 0; r < rows; ++r)
@@ -103,7 +113,7 @@ void GenerateInputs()
     WriteText(g_Inputs.room, room);
     g_Inputs.roomBytes = room.size();
     for (int f = 0; f < 20; ++f) {
-        const std::string text = GridObj(45, 42, float(f) * 0.3f, 100 + unsigned(f), 3);
+        const std::string text = GridObj(45, 42, float(f) * 0.3f, 100 + unsigned(f), 3, true);
         g_Inputs.keyframes.push_back((g_Inputs.dir / ("walk_" + std::to_string(f) + ".obj")).string());
         WriteText(g_Inputs.keyframes.back(), text);
         g_Inputs.keyframeBytes += text.size();
@@ -116,7 +126,7 @@ void GenerateInputs()
     std::vector<unsigned char> pixels(256 * 256 * 4);
     for (int c = 0; c < 5; ++c) {
         g_Inputs.characterObjs.push_back((g_Inputs.dir / ("character" + std::to_string(c) + "_idle_0.obj")).string());
-        WriteText(g_Inputs.characterObjs.back(), GridObj(45, 42, float(c), 200 + unsigned(c), 3));
+        WriteText(g_Inputs.characterObjs.back(), GridObj(45, 42, float(c), 200 + unsigned(c), 3, true));
         for (size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = (i % 4 == 3) ? 255 : static_cast<unsigned char>((i * 7 + size_t(c) * 31) & 0xff);
         g_Inputs.characterTextures.push_back((g_Inputs.dir / ("character" + std::to_string(c) + ".png")).string());
@@ -225,18 +235,28 @@ struct sDrawing
 };
 sDrawing* g_pDrawing = nullptr;
 
+// The game's own 3D state: perspective, depth test, back faces culled, blending, one light.
 void SetUpScene()
 {
     glViewport(0, 0, 800, 600);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(-8, 8, -6, 6, -20, 20);
+    gluPerspective(45.0, 800.0 / 600.0, 0.1, 500.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);   // every draw shades its pixels, as a fresh frame would
+    gluLookAt(0, 6, 20, 0, 0, -10, 0, 1, 0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);   // drawn again and again in one place, it is shaded every time
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
-    const GLfloat direction[4] = {0.3f, 0.8f, 0.5f, 0.0f};
+    const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+    const GLfloat direction[4] = {-5.0f, 7.0f, 10.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, ambient);
     glLightfv(GL_LIGHT0, GL_POSITION, direction);
 }
 
@@ -244,7 +264,7 @@ std::vector<unsigned char> DrawnPixels(cModel& model, bool arrays)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     model.UseVertexArrays(arrays);
-    model.Animate(0, 0.37f, 0, 0, 0, 0.3f, 0.3f, 0.3f, 60, 1, 0.2f, 0, 1);
+    model.Animate(0, 0.37f, 0, 0, 0, 1, 1, 1, 30, 0, 1, 0, 1);
     std::vector<unsigned char> pixels(800 * 600 * 3);
     glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
@@ -254,12 +274,16 @@ void BM_Animate(benchmark::State& state, bool arrays)
 {
     cModel& model = g_pDrawing->model;
     model.UseVertexArrays(arrays);
-    // A character's size on the screen; the time until OpenGL has finished drawing it.
+    // A frame of a scene with eight characters walking about the room: the time until OpenGL
+    // has finished drawing them.
+    const int characters = 8;
     for (auto _ : state) {
-        model.Animate(0, 0.37f, 0, 0, 0, 0.3f, 0.3f, 0.3f, 60, 1, 0.2f, 0, 1);
+        for (int c = 0; c < characters; ++c)
+            model.Animate(0, 0.37f, float(c % 4) * 6.0f - 9.0f, 0, float(c / 4) * -8.0f - 10.0f, 1, 1, 1,
+                          30.0f * float(c), 0, 1, 0, 1);
         glFinish();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(g_pDrawing->corners));
+    state.SetItemsProcessed(int64_t(state.iterations()) * characters * int64_t(g_pDrawing->corners));
 }
 
 // The blend of the immediate-mode path without OpenGL: once per corner.

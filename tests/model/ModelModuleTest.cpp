@@ -89,6 +89,17 @@ TEST_F(ModelModuleTest, AnimateFromAScriptDrawsWithTheDefaults)
     for (uint8_t c : scripted.rgb)
         lit += c != 0;
     EXPECT_GT(lit, 1000);
+
+    // Draw of a static model, with its defaults too.
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_EQ(Exec("s = model.cModel('b.obj')\ns.MakeStatic()\n_model.cModel_Draw(s, 0.5, 0, 0)"), "");
+    const sImage scriptedStatic = ReadFrame();
+    glClear(GL_COLOR_BUFFER_BIT);
+    cModel single("b.obj");
+    single.MakeStatic();
+    single.Draw(0.5f, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1);
+    EXPECT_EQ(scriptedStatic.rgb, ReadFrame().rgb);
+    EXPECT_NE(scriptedStatic.rgb, scripted.rgb);
 }
 
 TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
