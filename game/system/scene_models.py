@@ -4,13 +4,16 @@ from system.model import cModel
 WALK_FRAMES = 8
 
 
-def load(path):
+def load(path, texture=None):
     """A room: its materials, one frame, made static, with its bounds and collision triangles."""
     model = cModel()
     model.LoadMTLFile(path[:-len(".obj")] + ".mtl")
     model.AddFrame(path)
     model.CalcExtraData()
     model.MakeStatic()
+    if texture:
+        model.SetTexture(texture)
+        model.EnableTexturing()
     return model
 
 
@@ -31,9 +34,8 @@ def draw(actor):
     """Draws an actor's model where it stands; `actor.frame` (0-1) runs through its keyframes."""
     model = actor.model
     count = model.FrameCount()
-    if count <= 1:
-        model.Draw(actor.x, actor.y, actor.z, 1.0, 1.0, 1.0, actor.rotangle, 0.0, 1.0, 0.0)
-        return
+    # Animate also for a static model: unlike Draw it switches texturing to the model's own
+    # setting, where Draw would keep whatever texture the last model left bound.
     position = actor.frame * count
     frame = int(position) % count
     model.Animate(frame, position - int(position), actor.x, actor.y, actor.z,
