@@ -64,7 +64,7 @@ run)
     echo "No display: running the game for 8 seconds under a virtual X server."
     test_env
     xvfb-run -a -s "-screen 0 800x600x24" bash -c "
-        cd '$root/game' && '$root/build/brackwater' & pid=\$!
+        (cd '$root/game' && exec '$root/build/brackwater') & pid=\$!
         sleep 8; import -window root '$shot'; kill \$pid; wait \$pid 2>/dev/null || true"
     echo "Screenshot of the running game: $shot"
     ;;

@@ -161,8 +161,9 @@ class Mesh:
 def mtl(materials):
     lines = ["# Made by tools/make_game_data.py"]
     for name, colour, texture in materials:
-        lines += ["newmtl %s" % name, "Ka %.3f %.3f %.3f" % tuple(c * 0.4 for c in colour),
-                  "Kd %.3f %.3f %.3f" % colour, "Ks 0.100 0.100 0.100", "Ns 10.0", "d 1.0"]
+        # The engine reads exactly these four lines, in this order, after "newmtl".
+        lines += ["newmtl %s" % name, "Ns 10.0", "Ka %.3f %.3f %.3f" % tuple(c * 0.4 for c in colour),
+                  "Kd %.3f %.3f %.3f" % colour, "Ks 0.100 0.100 0.100", "d 1.0"]
         if texture:
             lines.append("map_Kd %s" % texture)
         lines.append("")

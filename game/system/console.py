@@ -1,9 +1,11 @@
 """Sends the scripts' standard output and standard error to the engine's console."""
+import os
 import sys
 
 import _console
 
-_echo = False
+# BRACKWATER_CONSOLE_ECHO=1 copies the console to the terminal from the first line on.
+_echo = os.environ.get("BRACKWATER_CONSOLE_ECHO") == "1"
 
 
 class _ConsoleStream:
@@ -15,6 +17,7 @@ class _ConsoleStream:
         self._put(text)
         if _echo and self._terminal is not None:
             self._terminal.write(text)
+            self._terminal.flush()
         return len(text)
 
     def flush(self):

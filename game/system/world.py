@@ -12,6 +12,7 @@ import sound
 from system import state
 
 ROOM = "Models/Quay/quay.obj"
+ROOM_TEXTURE = "Images/QuayTexture.png"
 CHARACTERS = {   # id: file prefix, as tools/make_game_data.py writes them
     "JossHartle": "joss", "OrlaVance": "orla", "MinaSorrel": "mina", "DovKestrel": "dov",
     "PellArden": "pell",
@@ -57,7 +58,7 @@ class Game:
     # -- start --------------------------------------------------------------------------------
 
     def start(self, first="JossHartle", second="MinaSorrel"):
-        self.room = Actor("room", self._load_model(ROOM))
+        self.room = Actor("room", self._load_model(ROOM, ROOM_TEXTURE))
         self.player = state.register("player", Actor(first, self._load_character(first), 0.0, 0.1, 0.0))
         companion = state.register("companion",
                                    Actor(second, self._load_character(second), 2.0, 0.1, 2.0))
@@ -68,11 +69,11 @@ class Game:
         self.playing = True
         _say("Arrows walk, Space rings the bell, Page Up opens this console.")
 
-    def _load_model(self, path):
+    def _load_model(self, path, texture=None):
         if self.models is None:
             return None
         try:
-            return self.models.load(path)
+            return self.models.load(path, texture)
         except Exception as error:   # a missing or broken asset must not stop the game
             _say("could not load %s: %s" % (path, error))
             return None

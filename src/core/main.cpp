@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/MainLoop.h"
 #include "core/ScriptCore.h"
 #include "graphics/GraphicsManager.h"
+#include "graphics/cTextureManager.h"
 #include "input/InputManager.h"
 
 namespace {
@@ -13,6 +15,8 @@ void cleanup()
 {
     g_ScriptCore.Quit(true);
     g_Input.Cleanup();
+    // GL names must go back while the context lives; the registry's destructor runs after SDL_Quit.
+    TEXTUREMANAGER.Quit();
     SDL_Quit();
 }
 
@@ -24,33 +28,6 @@ void SetWindowIcon()
         return;
     SDL_WM_SetIcon(icon, nullptr);
     SDL_FreeSurface(icon);
-}
-
-bool QuitChordPressed()
-{
-    if ((g_Input.IsKeyDown(SDLK_LALT) || g_Input.IsKeyDown(SDLK_RALT)) && g_Input.IsKeyTriggered(SDLK_F4))
-        return true;
-    return g_Input.IsKeyDown(SDLK_LMETA) && g_Input.IsKeyTriggered(SDLK_q);
-}
-
-bool DrainEvents()   // true when the window was asked to close
-{
-    bool quit = false;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        switch (event.type) {
-        case SDL_JOYBUTTONDOWN:
-        case SDL_JOYBUTTONUP:
-            g_Input.HandleJoyStickEvent(event);
-            break;
-        case SDL_QUIT:
-            quit = true;
-            break;
-        default:
-            break;
-        }
-    }
-    return quit;
 }
 
 } // namespace
@@ -71,14 +48,6 @@ int main(int, char**)
     g_ScriptCore.Init(true);
     g_Input.Init();
 
-    bool done = false;
-    while (!done) {
-        g_ScriptCore.Update();
-        if (QuitChordPressed())
-            done = true;
-        g_Graphics.m_MenuManager.InitVolumeFromConfig();
-        if (DrainEvents())
-            done = true;
-    }
+    RunMainLoop();
     return 0;
 }

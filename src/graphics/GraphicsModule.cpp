@@ -1,8 +1,308 @@
 #include "graphics/GraphicsModule.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL/SDL.h>
+#include <cmath>
+#include <cstring>
+
+#include "graphics/GraphicsManager.h"
+#include "math/cVector3.h"
+
 namespace {
 
+PyObject* graphics_togglefullscreen(PyObject*, PyObject* args)
+{
+    if (!PyArg_ParseTuple(args, ""))
+        return nullptr;
+    g_Graphics.ToggleFullscreen();
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_setupwindow(PyObject*, PyObject* args)
+{
+    int width = 0, height = 0;
+    if (!PyArg_ParseTuple(args, "ii", &width, &height))
+        return nullptr;
+    return PyBool_FromLong(g_Graphics.SetupWindowedMode(width, height));
+}
+
+PyObject* graphics_setupfullscreen(PyObject*, PyObject* args)
+{
+    int width = 0, height = 0;
+    if (!PyArg_ParseTuple(args, "ii", &width, &height))
+        return nullptr;
+    return PyBool_FromLong(g_Graphics.SetupFullscreenMode(width, height));
+}
+
+PyObject* graphics_resizewindow(PyObject*, PyObject* args)
+{
+    int width = 0, height = 0;
+    if (!PyArg_ParseTuple(args, "ii", &width, &height))
+        return nullptr;
+    g_Graphics.ReSizeGLWindow(width, height);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_movecam(PyObject*, PyObject* args)
+{
+    float x = 0, y = 0, z = 0;
+    if (!PyArg_ParseTuple(args, "fff", &x, &y, &z))
+        return nullptr;
+    g_Graphics.m_Camera.Move(cVector3(x, y, z));
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_movecamforward(PyObject*, PyObject* args)
+{
+    float distance = 0;
+    if (!PyArg_ParseTuple(args, "f", &distance))
+        return nullptr;
+    g_Graphics.m_Camera.MoveForward(distance);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_movecamsideways(PyObject*, PyObject* args)
+{
+    float distance = 0;
+    if (!PyArg_ParseTuple(args, "f", &distance))
+        return nullptr;
+    g_Graphics.m_Camera.MoveSideToSide(distance);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_rotcam_lr(PyObject*, PyObject* args)
+{
+    float degrees = 0;
+    if (!PyArg_ParseTuple(args, "f", &degrees))
+        return nullptr;
+    g_Graphics.m_Camera.RotateLeftRight(degrees);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_rotcam_ud(PyObject*, PyObject* args)
+{
+    float degrees = 0;
+    if (!PyArg_ParseTuple(args, "f", &degrees))
+        return nullptr;
+    g_Graphics.m_Camera.RotateUpDown(degrees);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_setcampos(PyObject*, PyObject* args)
+{
+    float x = 0, y = 0, z = 0;
+    if (!PyArg_ParseTuple(args, "fff", &x, &y, &z))
+        return nullptr;
+    g_Graphics.m_Camera.SetPosition(x, y, z);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_setlookat(PyObject*, PyObject* args)
+{
+    float x = 0, y = 0, z = 0;
+    if (!PyArg_ParseTuple(args, "fff", &x, &y, &z))
+        return nullptr;
+    g_Graphics.m_Camera.SetLookAt(x, y, z);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_setupvector(PyObject*, PyObject* args)
+{
+    float x = 0, y = 0, z = 0;
+    if (!PyArg_ParseTuple(args, "fff", &x, &y, &z))
+        return nullptr;
+    g_Graphics.m_Camera.SetUpVector(x, y, z);
+    Py_RETURN_NONE;
+}
+
+PyObject* BuildVector(PyObject* args, const cVector3& v)
+{
+    if (!PyArg_ParseTuple(args, ""))
+        return nullptr;
+    return Py_BuildValue("(fff)", double(v.x), double(v.y), double(v.z));
+}
+
+PyObject* graphics_getcampos(PyObject*, PyObject* args)
+{
+    return BuildVector(args, g_Graphics.m_Camera.GetPosition());
+}
+
+PyObject* graphics_getlookat(PyObject*, PyObject* args)
+{
+    return BuildVector(args, g_Graphics.m_Camera.GetLookAt());
+}
+
+PyObject* graphics_getupvector(PyObject*, PyObject* args)
+{
+    return BuildVector(args, g_Graphics.m_Camera.GetUpVector());
+}
+
+PyObject* graphics_getwindowsize(PyObject*, PyObject* args)
+{
+    if (!PyArg_ParseTuple(args, ""))
+        return nullptr;
+    return Py_BuildValue("(ii)", g_Graphics.GetWindowWidth(), g_Graphics.GetWindowHeight());
+}
+
+PyObject* graphics_push2d(PyObject*, PyObject* args)
+{
+    if (!PyArg_ParseTuple(args, ""))
+        return nullptr;
+    const SDL_Surface* screen = SDL_GetVideoSurface();
+    int width = screen ? screen->w : g_Graphics.GetWindowWidth();
+    int height = screen ? screen->h : g_Graphics.GetWindowHeight();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glViewport(0, 0, width, height);
+    glOrtho(0, width, height, 0, -1, 1);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_pop2d(PyObject*, PyObject* args)
+{
+    if (!PyArg_ParseTuple(args, ""))
+        return nullptr;
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    // Back to the model-view matrix that everything else in the frame draws with: models push and
+    // transform "the current matrix", which must not be the projection.
+    glMatrixMode(GL_MODELVIEW);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_setlight0(PyObject*, PyObject* args)
+{
+    float x = 0, y = 0, z = 0;
+    if (!PyArg_ParseTuple(args, "fff", &x, &y, &z))
+        return nullptr;
+    g_Graphics.SetLight0(x, y, z);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_setlight(PyObject*, PyObject* args)
+{
+    int light = 0;
+    const char* name = nullptr;
+    float values[4] = {0, 0, 0, 1.0f};
+    if (!PyArg_ParseTuple(args, "isfff|f", &light, &name, &values[0], &values[1], &values[2], &values[3]))
+        return nullptr;
+
+    // Scripts that turn warnings into errors get the warning raised, but the light is set all the
+    // same, as it is for everybody else.
+    bool warningRaised = false;
+    if (light < 0 || light > 7) {
+        warningRaised = PyErr_WarnEx(PyExc_RuntimeWarning,
+                                     "light number must be between 0 and 7; setting to 0", 1) < 0;
+        light = 0;
+    }
+    struct sParameter { const char* name; GLenum parameter; };
+    static const sParameter k_Parameters[] = {
+        {"AMBIENT", GL_AMBIENT}, {"DIFFUSE", GL_DIFFUSE}, {"SPECULAR", GL_SPECULAR}, {"POSITION", GL_POSITION}};
+    const sParameter* found = nullptr;
+    for (const sParameter& p : k_Parameters)
+        if (std::strcmp(name, p.name) == 0)
+            found = &p;
+    if (!found) {
+        PyErr_Format(PyExc_ValueError, "%s is not a valid parameter name", name);
+        return nullptr;
+    }
+    GLenum lightId = GLenum(GL_LIGHT0 + light);
+    glEnable(lightId);
+    glLightfv(lightId, found->parameter, values);
+    if (warningRaised)
+        return nullptr;
+    Py_RETURN_NONE;
+}
+
+// Colour components default to opaque white.
+void DrawTriangles(const float (*corners)[2], int count, const float colour[4])
+{
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glBegin(GL_TRIANGLES);
+    glColor4f(colour[0], colour[1], colour[2], colour[3]);
+    for (int i = 0; i < count; ++i)
+        glVertex3f(corners[i][0], corners[i][1], 0.5f);
+    glColor4f(1, 1, 1, 1);
+    glEnd();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+}
+
+PyObject* graphics_drawrect(PyObject*, PyObject* args)
+{
+    float x = 0, y = 0, width = 0, height = 0;
+    float colour[4] = {1, 1, 1, 1};
+    if (!PyArg_ParseTuple(args, "ffff|ffff", &x, &y, &width, &height, &colour[0], &colour[1],
+                          &colour[2], &colour[3]))
+        return nullptr;
+    // The sizes' signs are dropped: the rectangle always reaches from (x, y) towards larger
+    // coordinates, and keeps the winding that survives culling in the 2D mode.
+    float x2 = x + std::fabs(width), y2 = y + std::fabs(height);
+    const float corners[6][2] = {{x, y}, {x, y2}, {x2, y2}, {x2, y2}, {x2, y}, {x, y}};
+    DrawTriangles(corners, 6, colour);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_drawtriangle(PyObject*, PyObject* args)
+{
+    float corners[3][2] = {};
+    float colour[4] = {1, 1, 1, 1};
+    if (!PyArg_ParseTuple(args, "ffffff|ffff", &corners[0][0], &corners[0][1], &corners[1][0],
+                          &corners[1][1], &corners[2][0], &corners[2][1], &colour[0], &colour[1],
+                          &colour[2], &colour[3]))
+        return nullptr;
+    DrawTriangles(corners, 3, colour);
+    Py_RETURN_NONE;
+}
+
+PyObject* graphics_projcoord(PyObject*, PyObject* args)
+{
+    float x = 0, y = 0, z = 0;
+    if (!PyArg_ParseTuple(args, "fff", &x, &y, &z))
+        return nullptr;
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble windowX = 0, windowY = 0, windowZ = 0;
+    gluProject(x, y, z, modelView, projection, viewport, &windowX, &windowY, &windowZ);
+    return Py_BuildValue("(ff)", windowX, windowY);
+}
+
 PyMethodDef graphicsMethods[] = {
+    {"togglefullscreen", graphics_togglefullscreen, METH_VARARGS, "Toggle between windowed and fullscreen."},
+    {"setupwindow", graphics_setupwindow, METH_VARARGS, "Setup windowed graphics mode."},
+    {"setupfullscreen", graphics_setupfullscreen, METH_VARARGS, "Setup fullscreen graphics mode."},
+    {"resizewindow", graphics_resizewindow, METH_VARARGS, "Resize the GL window."},
+    {"movecam", graphics_movecam, METH_VARARGS, "Move the camera by a vector."},
+    {"movecamforward", graphics_movecamforward, METH_VARARGS, "Move the camera in and out."},
+    {"movecamsideways", graphics_movecamsideways, METH_VARARGS, "Move the camera sideways."},
+    {"rotcam_lr", graphics_rotcam_lr, METH_VARARGS, "Rotate the camera left and right."},
+    {"rotcam_ud", graphics_rotcam_ud, METH_VARARGS, "Rotate the camera up and down."},
+    {"setcampos", graphics_setcampos, METH_VARARGS, "Set the camera position."},
+    {"setlookat", graphics_setlookat, METH_VARARGS, "Set the camera lookat vector."},
+    {"setupvector", graphics_setupvector, METH_VARARGS, "Set the camera up vector."},
+    {"getcampos", graphics_getcampos, METH_VARARGS, "Get the camera position."},
+    {"getlookat", graphics_getlookat, METH_VARARGS, "Get the camera lookat vector."},
+    {"getupvector", graphics_getupvector, METH_VARARGS, "Get the camera up vector."},
+    {"getwindowsize", graphics_getwindowsize, METH_VARARGS, "Get the size of the window."},
+    {"push2d", graphics_push2d, METH_VARARGS, "Get into 2D drawing mode."},
+    {"pop2d", graphics_pop2d, METH_VARARGS, "Get out of 2D drawing mode."},
+    {"setlight0", graphics_setlight0, METH_VARARGS, "Sets the position of light 0."},
+    {"setlight", graphics_setlight, METH_VARARGS, "Sets the position of a numbered light."},
+    {"drawrect", graphics_drawrect, METH_VARARGS, "Draw a rectangle."},
+    {"drawtriangle", graphics_drawtriangle, METH_VARARGS, "Draw a triangle."},
+    {"projcoord", graphics_projcoord, METH_VARARGS,
+     "Get the 2D window coordinate of a 3D x,y,z coordinate."},
     {nullptr, nullptr, 0, nullptr},
 };
 

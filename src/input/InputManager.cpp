@@ -1,10 +1,352 @@
 #include "input/InputManager.h"
 
+#include <Python.h>
+#include <algorithm>
+#include <cstring>
+
+#include "core/ScriptCore.h"
+#include "input/KeyNames.h"
+
 InputManager g_Input;
 
-void InputManager::Init() {}
-void InputManager::Cleanup() {}
-void InputManager::Update() { SDL_PumpEvents(); }
-bool InputManager::IsKeyDown(uint32_t) { return false; }
-bool InputManager::IsKeyTriggered(uint32_t) { return false; }
-void InputManager::HandleJoyStickEvent(SDL_Event&) {}
+namespace {
+
+constexpr uint32_t k_FirstNonKeyboardId = SC_JOYSTICK_BUTTON_FIRST;
+constexpr uint32_t k_LastJoystickButtonId = SC_JOYSTICK_AXIS_FIRST - 1;
+constexpr uint32_t k_LastAxisId = SC_JOYSTICK_HAT_FIRST - 1;
+constexpr int k_DeadZone = 9999;   // readings of this magnitude or less count as at rest
+
+// A configuration without an entry gives right ctrl for the inventory; "Defaults" gives left ctrl.
+constexpr uint32_t k_KeyMapWhenMissing[SC_NUM_LOGICAL_BUTTONS] = {
+    SDLK_RETURN, SDLK_BACKSPACE, SDLK_RCTRL, SDLK_TAB, SDLK_ESCAPE,
+    SDLK_UP,     SDLK_DOWN,      SDLK_LEFT,  SDLK_RIGHT,
+};
+constexpr uint32_t k_DefaultKeyMap[SC_NUM_LOGICAL_BUTTONS] = {
+    SDLK_RETURN, SDLK_BACKSPACE, SDLK_LCTRL, SDLK_TAB, SDLK_ESCAPE,
+    SDLK_UP,     SDLK_DOWN,      SDLK_LEFT,  SDLK_RIGHT,
+};
+
+constexpr int k_BackspaceFirstRepeatFrames = 250;
+constexpr int k_BackspaceRepeatFrames = 20;
+
+// What shift makes of the symbol keys on a US keyboard; 0 where it types nothing.
+char ShiftedCharacter(uint32_t key)
+{
+    switch (key) {
+    case '\'': return '"';
+    case ',': return '<';
+    case '-': return '_';
+    case '.': return '>';
+    case '/': return '?';
+    case '0': return ')';
+    case '1': return '!';
+    case '2': return '@';
+    case '3': return '#';
+    case '4': return '$';
+    case '5': return '%';
+    case '6': return '^';
+    case '7': return '&';
+    case '8': return '*';
+    case '9': return '(';
+    case ';': return ':';
+    case '=': return '+';
+    case '[': return '{';
+    case '\\': return '|';
+    case ']': return '}';
+    case '`': return '~';
+    default: return 0;
+    }
+}
+
+// Writing the configuration runs script code, which must not start with an error pending; the
+// error is kept and restored afterwards, so it is still reported by the script host.
+void SetCfgIntKeepingError(const char* name, uint32_t value)
+{
+    PyObject *type = nullptr, *error = nullptr, *traceback = nullptr;
+    bool pending = Py_IsInitialized() && PyErr_Occurred();
+    if (pending)
+        PyErr_Fetch(&type, &error, &traceback);
+    g_ScriptCore.SetCfgInt(name, int(value));
+    if (pending) {
+        // A failure of the write itself is dropped: the first error is the one worth reading.
+        PyErr_Clear();
+        PyErr_Restore(type, error, traceback);
+    }
+}
+
+} // namespace
+
+InputManager::~InputManager()
+{
+    if (m_Initialised)
+        Cleanup();
+}
+
+void InputManager::Init()
+{
+    if (m_Initialised)
+        Cleanup();
+
+    LoadConfigFile();
+
+    m_pKeyState = SDL_GetKeyState(&m_NumKeys);
+    if (m_pKeyState && m_NumKeys > 0) {
+        m_pPrevKeyState = std::make_unique<Uint8[]>(size_t(m_NumKeys));   // zero-filled
+    } else {
+        m_pKeyState = nullptr;
+        m_NumKeys = 0;
+    }
+
+    m_NumJoysticks = m_JoystickDriver.NumJoysticks();
+    if (m_NumJoysticks > 0) {
+        SDL_JoystickEventState(SDL_ENABLE);
+        m_pJoystick = m_JoystickDriver.Open(0);
+    }
+    m_Initialised = true;
+}
+
+void InputManager::Cleanup()
+{
+    m_pPrevKeyState.reset();
+    // SDL is quit right after this; its key-state array must not be read again through us.
+    m_pKeyState = nullptr;
+    m_NumKeys = 0;
+    if (m_pJoystick)
+        m_JoystickDriver.Close(m_pJoystick);
+    m_pJoystick = nullptr;
+    // A closed joystick has nothing held: a later Init without one must not see old readings.
+    m_JoyButtonsPressed.clear();
+    m_Axes.fill(0);
+    m_PrevAxes.fill(0);
+    m_Hat = m_PrevHat = 0;
+    m_Initialised = false;
+}
+
+void InputManager::Update()
+{
+    if (!m_Initialised)
+        return;
+    if (m_pKeyState)
+        std::memcpy(m_pPrevKeyState.get(), m_pKeyState, size_t(m_NumKeys));
+    SDL_PumpEvents();
+    if (m_TypedInputEnabled)
+        UpdateTypedInput();
+    else
+        UpdateJoysticks();
+}
+
+bool InputManager::KeyboardDown(uint32_t key) const
+{
+    return m_pKeyState && key < uint32_t(m_NumKeys) && m_pKeyState[key] != 0;
+}
+
+bool InputManager::KeyboardTriggered(uint32_t key) const
+{
+    return KeyboardDown(key) && m_pPrevKeyState && m_pPrevKeyState[key] == 0;
+}
+
+bool InputManager::JoyButtonPressed(uint32_t id) const
+{
+    uint32_t button = id - SC_JOYSTICK_BUTTON_FIRST;
+    return std::find(m_JoyButtonsPressed.begin(), m_JoyButtonsPressed.end(), button)
+           != m_JoyButtonsPressed.end();
+}
+
+bool InputManager::AxisDown(uint32_t id) const
+{
+    uint32_t offset = id - SC_JOYSTICK_AXIS_FIRST;
+    int reading = m_Axes[offset / 2];
+    return offset % 2 == 0 ? reading < 0 : reading > 0;
+}
+
+namespace {
+
+Uint8 HatBit(uint32_t id)
+{
+    constexpr Uint8 bits[] = {SDL_HAT_UP, SDL_HAT_DOWN, SDL_HAT_LEFT, SDL_HAT_RIGHT};
+    return bits[id - SC_JOYSTICK_HAT_FIRST];
+}
+
+} // namespace
+
+bool InputManager::HatDown(uint32_t id) const
+{
+    return (m_Hat & HatBit(id)) != 0;
+}
+
+bool InputManager::IsKeyDown(uint32_t id)
+{
+    if (id >= SC_BUTTON_ACTION) {
+        if (id > SC_AXIS_RIGHT)
+            return false;
+        uint32_t bound = m_KeyMap[id - SC_BUTTON_ACTION];
+        // One level only: a key map entry that names a logical button binds to nothing.
+        return bound < SC_BUTTON_ACTION && IsKeyDown(bound);
+    }
+    if (id < k_FirstNonKeyboardId)
+        return KeyboardDown(id);
+    if (id <= k_LastJoystickButtonId)
+        return JoyButtonPressed(id);
+    if (id <= k_LastAxisId)
+        return AxisDown(id);
+    if (id <= SC_JOYSTICK_HAT_LAST)
+        return HatDown(id);
+    return false;
+}
+
+bool InputManager::IsKeyTriggered(uint32_t id)
+{
+    if (id >= SC_BUTTON_ACTION) {
+        if (id > SC_AXIS_RIGHT)
+            return false;
+        uint32_t bound = m_KeyMap[id - SC_BUTTON_ACTION];
+        return bound < SC_BUTTON_ACTION && IsKeyTriggered(bound);
+    }
+    if (id < k_FirstNonKeyboardId)
+        return KeyboardTriggered(id);
+    if (id <= k_LastJoystickButtonId)
+        return JoyButtonPressed(id);
+    if (id <= k_LastAxisId)
+        return AxisDown(id) && m_PrevAxes[(id - SC_JOYSTICK_AXIS_FIRST) / 2] == 0;
+    if (id <= SC_JOYSTICK_HAT_LAST)
+        return HatDown(id) && (m_PrevHat & HatBit(id)) == 0;
+    return false;
+}
+
+void InputManager::HandleJoyStickEvent(SDL_Event& event)
+{
+    // Without an open joystick no poll ever empties the list: a press would read as held forever.
+    if (event.type == SDL_JOYBUTTONDOWN && m_pJoystick)
+        m_JoyButtonsPressed.push_back(event.jbutton.button);
+}
+
+void InputManager::UpdateJoysticks()
+{
+    if (!m_pJoystick)
+        return;
+    int numAxes = std::min(m_JoystickDriver.NumAxes(m_pJoystick), k_NumAxes);
+    for (int axis = 0; axis < numAxes; ++axis) {
+        m_PrevAxes[axis] = m_Axes[axis];
+        int reading = m_JoystickDriver.GetAxis(m_pJoystick, axis);
+        m_Axes[axis] = (reading >= -k_DeadZone && reading <= k_DeadZone) ? 0 : reading;
+    }
+    m_JoyButtonsPressed.clear();
+    m_PrevHat = m_Hat;
+    m_Hat = m_JoystickDriver.GetHat(m_pJoystick, 0);
+}
+
+void InputManager::EraseLastTypedCharacter()
+{
+    if (!m_TypedText.empty())
+        m_TypedText.pop_back();
+}
+
+void InputManager::UpdateTypedInput()
+{
+    bool shift = false;
+    if (m_BackspaceDelay > 0)
+        --m_BackspaceDelay;
+
+    if (KeyboardTriggered(SDLK_SPACE))
+        m_TypedText += ' ';
+    shift = KeyboardDown(SDLK_LSHIFT) || KeyboardDown(SDLK_RSHIFT);
+
+    if (KeyboardTriggered(SDLK_BACKSPACE)) {
+        m_BackspaceDelay = k_BackspaceFirstRepeatFrames;
+        EraseLastTypedCharacter();
+    }
+    if (m_BackspaceDelay <= 0 && KeyboardDown(SDLK_BACKSPACE)) {
+        m_BackspaceDelay = k_BackspaceRepeatFrames;
+        EraseLastTypedCharacter();
+    }
+
+    auto typeSymbol = [this, &shift](uint32_t key) {
+        if (!KeyboardTriggered(key))
+            return;
+        if (!shift) {
+            m_TypedText += char(key);
+            return;
+        }
+        // The key is marked up so that it neither reads as held nor types again until it is
+        // pressed anew; shift then applies to this one key only.
+        m_pKeyState[key] = 0;
+        shift = false;
+        if (char shifted = ShiftedCharacter(key)) {
+            m_TypedText += shifted;
+        } else {
+            m_pKeyState[key] = 1;
+            shift = true;
+        }
+    };
+    for (uint32_t key = '!'; key <= '@'; ++key)
+        typeSymbol(key);
+    for (uint32_t key = '['; key <= '`'; ++key)
+        typeSymbol(key);
+
+    for (uint32_t key = SDLK_a; key <= SDLK_z; ++key)
+        if (KeyboardTriggered(key))
+            m_TypedText += char(shift ? key - 32 : key);
+
+    for (uint32_t key = SDLK_KP0; key <= SDLK_KP9; ++key)
+        if (KeyboardTriggered(key))
+            m_TypedText += char('0' + (key - SDLK_KP0));
+    constexpr struct { uint32_t key; char typed; } keypadSymbols[] = {
+        {SDLK_KP_PERIOD, '.'}, {SDLK_KP_DIVIDE, '/'}, {SDLK_KP_MULTIPLY, '*'},
+        {SDLK_KP_MINUS, '-'},  {SDLK_KP_PLUS, '+'},   {SDLK_KP_EQUALS, '='},
+    };
+    for (const auto& symbol : keypadSymbols)
+        if (KeyboardTriggered(symbol.key))
+            m_TypedText += symbol.typed;
+}
+
+bool InputManager::LoadConfigFile()
+{
+    for (int i = 0; i < SC_NUM_LOGICAL_BUTTONS; ++i) {
+        const char* name = LogicalButtonName(SC_BUTTON_ACTION + uint32_t(i));
+        // Taken as it is: a value that is no key id binds the button to nothing.
+        uint32_t key = uint32_t(g_ScriptCore.GetCfgInt(name, int(k_KeyMapWhenMissing[i])));
+        SetCfgIntKeepingError(name, key);
+        m_KeyMap[i] = key;
+    }
+    return true;
+}
+
+void InputManager::LoadDefaultControls()
+{
+    for (int i = 0; i < SC_NUM_LOGICAL_BUTTONS; ++i) {
+        m_KeyMap[i] = k_DefaultKeyMap[i];
+        SetCfgIntKeepingError(LogicalButtonName(SC_BUTTON_ACTION + uint32_t(i)), m_KeyMap[i]);
+    }
+}
+
+bool InputManager::CheckKeyAvailability(uint32_t key) const
+{
+    return std::find(m_KeyMap.begin(), m_KeyMap.end(), key) == m_KeyMap.end();
+}
+
+bool InputManager::Bind(uint32_t key, uint32_t button)
+{
+    if (!CheckKeyAvailability(key))
+        return false;
+    const char* name = LogicalButtonName(button);
+    if (!name)
+        return false;
+    m_KeyMap[button - SC_BUTTON_ACTION] = key;
+    SetCfgIntKeepingError(name, key);
+    return true;
+}
+
+uint32_t InputManager::KeymapStringToInt(std::string_view name) const
+{
+    return LogicalButtonFromName(name);
+}
+
+uint32_t InputManager::KeynameStringToInt(std::string_view name) const
+{
+    return KeyIdFromName(name);
+}
+
+std::string InputManager::KeyIDToName(uint32_t id) const
+{
+    return ReadableKeyName(id);
+}

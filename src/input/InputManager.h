@@ -1,22 +1,109 @@
 #pragma once
 #include <SDL/SDL.h>
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
-// Keyboard and joystick state for every input query. FIXME: placeholder; sampling, the key map
-// and typed text arrive with the input manager.
+// One code space for every input query: keyboard keys are SDL 1.2 key symbols (0-419), then the
+// joystick's buttons, axis directions and hat directions, then the nine logical buttons that the
+// key map resolves to one of the others.
+constexpr uint32_t SC_JOYSTICK_BUTTON_FIRST = 420;   // buttons 0-14: 420-434
+constexpr uint32_t SC_JOYSTICK_AXIS_FIRST = 435;     // axes 0-5, negative then positive: 435-446
+constexpr uint32_t SC_JOYSTICK_HAT_FIRST = 447;      // up, down, left, right: 447-450
+constexpr uint32_t SC_JOYSTICK_HAT_LAST = 450;
+
+constexpr uint32_t SC_BUTTON_ACTION = 1000;
+constexpr uint32_t SC_BUTTON_CANCEL = 1001;
+constexpr uint32_t SC_BUTTON_INVENTORY = 1002;
+constexpr uint32_t SC_BUTTON_SWITCH = 1003;
+constexpr uint32_t SC_BUTTON_MENU = 1004;
+constexpr uint32_t SC_AXIS_UP = 1005;
+constexpr uint32_t SC_AXIS_DOWN = 1006;
+constexpr uint32_t SC_AXIS_LEFT = 1007;
+constexpr uint32_t SC_AXIS_RIGHT = 1008;
+constexpr int SC_NUM_LOGICAL_BUTTONS = 9;
+
+constexpr uint32_t SC_INVALID_KEY = 666;   // what KeynameStringToInt gives for an unknown name
+
+// How the input manager reaches the joystick: SDL's own functions, always, in the engine.
+// No joystick hardware exists where the engine is tested, so this is the one place a test may
+// put a scripted joystick instead (SetJoystickDriver before Init).
+struct sJoystickDriver
+{
+    int (*NumJoysticks)() = SDL_NumJoysticks;
+    SDL_Joystick* (*Open)(int index) = SDL_JoystickOpen;
+    void (*Close)(SDL_Joystick* pJoystick) = SDL_JoystickClose;
+    int (*NumAxes)(SDL_Joystick* pJoystick) = SDL_JoystickNumAxes;
+    Sint16 (*GetAxis)(SDL_Joystick* pJoystick, int axis) = SDL_JoystickGetAxis;
+    Uint8 (*GetHat)(SDL_Joystick* pJoystick, int hat) = SDL_JoystickGetHat;
+};
+
+// The engine's single source of keyboard and joystick state. Samples the keyboard once per frame
+// so that a held key can be told from one pressed since the previous frame, and turns presses
+// into typed text while the script console is open.
 class InputManager
 {
 public:
-    void Init();
+    InputManager() = default;
+    ~InputManager();
+    InputManager(const InputManager&) = delete;
+    InputManager& operator=(const InputManager&) = delete;
+
+    void Init();      // after the script host: the key map is read from the scripts' config
     void Cleanup();
-    void Update();
-    bool IsKeyDown(uint32_t id);
-    bool IsKeyTriggered(uint32_t id);
-    void HandleJoyStickEvent(SDL_Event& event);
+    void Update();    // once per frame, after the frame has been drawn
+
+    bool IsKeyDown(uint32_t id);        // any key id; unknown ids are up
+    bool IsKeyTriggered(uint32_t id);   // went down between the two latest snapshots
+    void HandleJoyStickEvent(SDL_Event& event);   // the main loop's joystick-button events
+
+    const uint32_t* GetCurrentKeyMap() const { return m_KeyMap.data(); }   // nine entries
+
+    // Steps of Update, after the snapshot and the event pump.
+    void UpdateTypedInput();
+    void UpdateJoysticks();
+
+    // Key map, names and the controls configuration.
+    bool LoadConfigFile();                            // always true
+    void LoadDefaultControls();
+    bool Bind(uint32_t key, uint32_t button);         // false, changing nothing, when refused
+    bool CheckKeyAvailability(uint32_t key) const;    // bound to no logical button
+    uint32_t KeymapStringToInt(std::string_view name) const;   // 1000-1008, or 0
+    uint32_t KeynameStringToInt(std::string_view name) const;  // a key id, or SC_INVALID_KEY
+    std::string KeyIDToName(uint32_t id) const;       // readable, or "Undefined Key"
+
+    void SetJoystickDriver(const sJoystickDriver& driver) { m_JoystickDriver = driver; }
 
     std::string m_TypedText;          // read, stored and emptied by the script console
     bool m_TypedInputEnabled = true;  // written by the script console every frame
+
+private:
+    static constexpr int k_NumAxes = 6;
+
+    bool KeyboardDown(uint32_t key) const;
+    bool KeyboardTriggered(uint32_t key) const;
+    bool AxisDown(uint32_t id) const;
+    bool HatDown(uint32_t id) const;
+    bool JoyButtonPressed(uint32_t id) const;
+    void EraseLastTypedCharacter();
+
+    bool m_Initialised = false;
+    int m_NumKeys = 0;
+    int m_NumJoysticks = 0;
+    Uint8* m_pKeyState = nullptr;              // SDL's live array, not owned
+    std::unique_ptr<Uint8[]> m_pPrevKeyState;  // m_NumKeys bytes: the live array at the last Update
+    int m_BackspaceDelay = 0;                  // frames until a held backspace erases again
+    std::vector<uint32_t> m_JoyButtonsPressed; // since the last joystick poll, in arrival order
+    std::array<uint32_t, SC_NUM_LOGICAL_BUTTONS> m_KeyMap{};
+    SDL_Joystick* m_pJoystick = nullptr;
+    std::array<int, k_NumAxes> m_Axes{};       // after the dead zone
+    std::array<int, k_NumAxes> m_PrevAxes{};
+    Uint8 m_Hat = 0;                           // SDL_HAT_UP 1, RIGHT 2, DOWN 4, LEFT 8
+    Uint8 m_PrevHat = 0;
+    sJoystickDriver m_JoystickDriver;
 };
 
 extern InputManager g_Input;

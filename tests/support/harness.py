@@ -98,6 +98,7 @@ class Game:
     def kill(self):
         if self.process and self.process.poll() is None:
             self.process.kill()
+            self.process.wait(timeout=10)
         self._collect()
 
     def wait_exit(self, timeout=20):

@@ -1,0 +1,48 @@
+#include "core/MainLoop.h"
+
+#include <SDL/SDL.h>
+
+#include "core/ScriptCore.h"
+#include "graphics/GraphicsManager.h"
+#include "input/InputManager.h"
+
+bool QuitChordPressed()
+{
+    if ((g_Input.IsKeyDown(SDLK_LALT) || g_Input.IsKeyDown(SDLK_RALT)) && g_Input.IsKeyTriggered(SDLK_F4))
+        return true;
+    return g_Input.IsKeyDown(SDLK_LMETA) && g_Input.IsKeyTriggered(SDLK_q);
+}
+
+bool DrainEvents()
+{
+    bool quit = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            g_Input.HandleJoyStickEvent(event);
+            break;
+        case SDL_QUIT:
+            quit = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return quit;
+}
+
+void RunMainLoop()
+{
+    // The flag is tested only at the top of a pass: a pass that sets it still runs to its end.
+    bool done = false;
+    while (!done) {
+        g_ScriptCore.Update();
+        if (QuitChordPressed())
+            done = true;
+        g_Graphics.m_MenuManager.InitVolumeFromConfig();
+        if (DrainEvents())
+            done = true;
+    }
+}

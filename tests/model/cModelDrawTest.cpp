@@ -1,0 +1,218 @@
+#include "support/EngineFixture.h"
+#include "support/FrameCapture.h"
+
+#include <GL/gl.h>
+#include <stb/stb_image_write.h>
+
+#include "model/cModel.h"
+
+namespace {
+
+// A real window on Xvfb with a fixed orthographic view and one white directional light, so that
+// normals and materials show in the pixels.
+class DrawTest : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        glViewport(0, 0, 800, 600);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-4, 4, -3, 3, -10, 10);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        const GLfloat direction[4] = {0.3f, 0.4f, 1.0f, 0.0f};
+        const GLfloat white[4] = {1, 1, 1, 1};
+        const GLfloat black[4] = {0, 0, 0, 1};
+        glLightfv(GL_LIGHT0, GL_POSITION, direction);
+        glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+        glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
+        glClearColor(0, 0, 0, 1);
+        Clear();
+    }
+
+    static void Clear() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+
+    // The image of one drawing on a cleared frame.
+    template <class F>
+    static sImage Drawn(F&& draw)
+    {
+        Clear();
+        draw();
+        glFinish();
+        return ReadFrame();
+    }
+
+    static int Differing(const sImage& a, const sImage& b)
+    {
+        int count = 0;
+        for (size_t i = 0; i < a.rgb.size(); i += 3)
+            count += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
+        return count;
+    }
+
+    static int Lit(const sImage& image)
+    {
+        int count = 0;
+        for (size_t i = 0; i < image.rgb.size(); i += 3)
+            count += image.rgb[i] || image.rgb[i + 1] || image.rgb[i + 2];
+        return count;
+    }
+};
+
+const char* const k_Materials = "newmtl red\nNs 10\nKa 0.2 0 0\nKd 0.9 0.1 0.1\nKs 0.5 0.5 0.5\n"
+                                "newmtl grey\nNs 0\nKa 0.2 0.2 0.2\nKd 0.8 0.8 0.8\nKs 0 0 0\n";
+
+// A quad and a triangle; frame b moves and turns them, so a blend is visible.
+const char* const k_FrameA = "v -3 -2 0\nv -1 -2 0\nv -1 0 0\nv -3 0 0\nv 0 1 0\nv 1 1 0\nv 0 2 0\n"
+                             "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+                             "vn 0 0 1\nvn 0 0 1\nvn 0.6 0 0.8\nvn 0 0 1\nvn 0 0.6 0.8\nvn 0 0 1\nvn 0 0 1\n"
+                             "usemtl red\nf 1/1/1 2/2/2 3/3/3 4/4/4\nusemtl grey\nf 5/1/5 6/2/6 7/3/7\n";
+const char* const k_FrameB = "v 1 -2 0\nv 3 -2 0\nv 3 0 0\nv 1 0 0\nv -1 1 0\nv -2 1 0\nv -1 2.5 0\n"
+                             "vt 0 0\nvn 0 0 1\nvn 0 0 1\nvn -0.6 0 0.8\nvn 0 0 1\nvn 0 0 -1\nvn 0 0 1\nvn 0 0 1\n";
+
+} // namespace
+
+TEST_F(DrawTest, PercentZeroAndOneReproduceTheTwoFramesExactly)
+{
+    WriteFile("m.mtl", k_Materials);
+    WriteFile("a.obj", k_FrameA);
+    WriteFile("b.obj", k_FrameB);
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.AddFrame("a.obj");
+    cModel single = model;   // frame a alone, drawn statically
+    single.MakeStatic();
+    model.AddFrame("b.obj");
+
+    const sImage frameA = Drawn([&] { model.Animate(0, 0.0f, 0, 0, 0); });
+    const sImage frameB = Drawn([&] { model.Animate(1, 0.0f, 0, 0, 0); });
+    EXPECT_GT(Lit(frameA), 1000);
+    EXPECT_GT(Differing(frameA, frameB), 1000);
+    EXPECT_EQ(Differing(Drawn([&] { model.Animate(0, 1.0f, 0, 0, 0); }), frameB), 0);
+    EXPECT_EQ(Differing(Drawn([&] { model.Animate(1, 1.0f, 0, 0, 0); }), frameA), 0);   // last into first
+    EXPECT_EQ(Differing(Drawn([&] { single.Draw(0, 0, 0); }), frameA), 0);
+    // Half-way lies between: neither frame.
+    const sImage half = Drawn([&] { model.Animate(0, 0.5f, 0, 0, 0); });
+    EXPECT_GT(Differing(half, frameA), 100);
+    EXPECT_GT(Differing(half, frameB), 100);
+    // The quad's corner at x = -2 at percent 0 lies at x = 0 half-way (window x 400).
+    EXPECT_NE(ReadPixel(0, 0), (sRgb{1, 2, 3}));
+    EXPECT_EQ(frameA.At(150, 400)[0] > 0, true);
+    EXPECT_EQ(half.At(150, 400)[0], 0);
+}
+
+TEST_F(DrawTest, VertexArraysAndImmediateModeGiveTheSamePixels)
+{
+    WriteFile("m.mtl", k_Materials);
+    WriteFile("a.obj", k_FrameA);
+    WriteFile("b.obj", k_FrameB);
+    // Corners without normals or texture coordinates take the fallbacks in both paths.
+    WriteFile("c.obj", "v -3 -2 0\nv 2 -2 1\nv 0 2 -1\nv 3 2 0\nvt 0.5 0.5\nusemtl red\nf 1 2 3\nf 2//1 4 3/9\n");
+    const float percents[] = {0.0f, 0.3f, 0.5f, 1.0f, -0.25f, 1.75f};
+    for (const char* files : {"ab", "c"}) {
+        cModel model;
+        model.LoadMTLFile("m.mtl");
+        for (const char* f = files; *f; ++f)
+            model.AddFrame((std::string(1, *f) + ".obj").c_str());
+        for (bool textured : {false, true}) {
+            if (textured)
+                model.EnableTexturing();
+            for (float percent : percents) {
+                model.UseVertexArrays(true);
+                const sImage arrays = Drawn([&] { model.Animate(0, percent, 0.5f, 0, 0, 1.2f, 1, 1, 30, 0, 0, 1, 0.8f); });
+                model.UseVertexArrays(false);
+                const sImage immediate = Drawn([&] { model.Animate(0, percent, 0.5f, 0, 0, 1.2f, 1, 1, 30, 0, 0, 1, 0.8f); });
+                EXPECT_GT(Lit(arrays), 1000);
+                EXPECT_EQ(Differing(arrays, immediate), 0) << files << " percent " << percent << " textured " << textured;
+            }
+        }
+    }
+}
+
+TEST_F(DrawTest, AStaticModelDrawsAlikeThroughAnimateAndDrawAndOnlyWhenStatic)
+{
+    WriteFile("m.mtl", k_Materials);
+    WriteFile("a.obj", k_FrameA);
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.AddFrame("a.obj");
+    EXPECT_EQ(Lit(Drawn([&] { model.Draw(0, 0, 0); })), 0);   // not static yet: nothing
+    model.MakeStatic();
+    const sImage drawn = Drawn([&] { model.Draw(0.5f, 0.25f, 0, 0.5f, 0.5f, 1, 45, 0, 0, 1); });
+    const sImage animated = Drawn([&] { model.Animate(0, 0.9f, 0.5f, 0.25f, 0, 0.5f, 0.5f, 1, 45, 0, 0, 1); });
+    EXPECT_GT(Lit(drawn), 500);
+    EXPECT_EQ(Differing(drawn, animated), 0);
+}
+
+TEST_F(DrawTest, AlphaReachesTheMaterialsAndStaysInThem)
+{
+    WriteFile("m.mtl", k_Materials);
+    WriteFile("a.obj", k_FrameA);
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.AddFrame("a.obj");
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const sImage opaque = Drawn([&] { model.Animate(0, 0, 0, 0, 0); });
+    const sImage half = Drawn([&] { model.Animate(0, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0.5f); });
+    const uint8_t* full = opaque.At(200, 450);   // inside the red quad
+    const uint8_t* blended = half.At(200, 450);
+    ASSERT_GT(full[0], 100);
+    EXPECT_NEAR(blended[0], full[0] / 2, 2);
+    EXPECT_EQ(model.GetMaterials()[0].diffuse.a, 0.5f);
+    EXPECT_EQ(model.GetMaterials()[1].specular.a, 0.5f);
+}
+
+TEST_F(DrawTest, UnresolvedMaterialsAndMissingNormalsHaveNeutralFallbacks)
+{
+    // Without materials the group is drawn like OpenGL's own default material; without normals
+    // each corner is lit as its face.
+    WriteFile("m.mtl", k_Materials);
+    WriteFile("plain.obj", "v -2 -2 0\nv 2 -2 1\nv 0 2 0\nusemtl missing\nf 1 2 3\n");
+    WriteFile("explicit.obj", "v -2 -2 0\nv 2 -2 1\nv 0 2 0\nvn -0.24077171 0.12038586 0.96308682\nusemtl grey\nf 1//1 2//1 3//1\n");
+    cModel plain, explicitModel;
+    plain.AddFrame("plain.obj");
+    explicitModel.LoadMTLFile("m.mtl");
+    explicitModel.AddFrame("explicit.obj");
+    const sImage a = Drawn([&] { plain.Animate(0, 0, 0, 0, 0); });
+    const sImage b = Drawn([&] { explicitModel.Animate(0, 0, 0, 0, 0); });
+    EXPECT_GT(Lit(a), 1000);
+    int far = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i)
+        far += std::abs(int(a.rgb[i]) - int(b.rgb[i])) > 1;
+    EXPECT_EQ(far, 0);
+}
+
+TEST_F(DrawTest, ATexturedModelShowsItsTexture)
+{
+    // A 2 x 2 texture: green everywhere, drawn unlit so that the texel shows as it is.
+    const uint8_t pixels[16] = {0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255};
+    ASSERT_TRUE(stbi_write_png((m_Dir / "green.png").c_str(), 2, 2, 4, pixels, 8));
+    WriteFile("m.mtl", k_Materials);
+    WriteFile("a.obj", k_FrameA);
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.AddFrame("a.obj");
+    model.SetTexture("green.png");
+    if (model.GetTextureID() == 0)
+        GTEST_SKIP() << "the texture registry gave no texture for green.png";
+    EXPECT_EQ(model.GetTextureName(), "green.png");
+    glDisable(GL_LIGHTING);
+    glColor3f(1, 1, 1);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    const sImage untextured = Drawn([&] { model.Animate(0, 0, 0, 0, 0); });
+    model.EnableTexturing();
+    const sImage textured = Drawn([&] { model.Animate(0, 0, 0, 0, 0); });
+    EXPECT_EQ(untextured.At(200, 450)[1], 255);   // white without the texture
+    EXPECT_EQ(untextured.At(200, 450)[0], 255);
+    EXPECT_EQ(textured.At(200, 450)[0], 0);
+    EXPECT_EQ(textured.At(200, 450)[1], 255);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+}

@@ -1,0 +1,586 @@
+#include "support/EngineFixture.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "ReferenceObjLoader.h"
+#include "model/cModel.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The message of the cModelException that fn throws, prefixed with its code; "" when none.
+template <class F>
+std::string ModelError(F&& fn)
+{
+    try {
+        fn();
+    } catch (const cModelException& e) {
+        return std::to_string(e.code()) + ": " + e.what();
+    }
+    return "";
+}
+
+template <class F>
+std::string TextError(F&& fn)
+{
+    try {
+        fn();
+    } catch (const std::string& e) {
+        return e;
+    }
+    return "";
+}
+
+std::string Faces(const cModel& model)
+{
+    std::string text;
+    for (const Group& group : model.GetGroups()) {
+        text += "[" + group.MatName + ":" + std::to_string(group.MatIndex) + "]";
+        for (const TriFace& f : group.TriArray) {
+            text += " (";
+            for (int k = 0; k < 3; ++k)
+                text += std::to_string(int(f.vertIndex[k])) + "/" + std::to_string(int(f.tcIndex[k])) +
+                        "/" + std::to_string(int(f.normIndex[k])) + (k < 2 ? " " : ")");
+        }
+    }
+    return text;
+}
+
+const char* const k_Square = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\n"
+                             "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 0 1 0\nvn 1 0 0\n"
+                             "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nusemtl m\n";
+
+const char* const k_Materials = "newmtl skin\nNs 10\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\nKs 0.7 0.8 0.9\n"
+                                "newmtl hair\nNs 20\nKa 1 1 1\nKd 1 1 1\nKs 1 1 1\n";
+
+using LoaderTest = ScriptPackageTest;
+
+} // namespace
+
+TEST_F(LoaderTest, FaceTokensFollowTheSingleSpaceAndAtoiRules)
+{
+    struct sCase { const char* line; const char* faces; };
+    const sCase cases[] = {
+        {"f 1 2 3", "[m:-1] (0/0/0 1/0/0 2/0/0)"},
+        {"f 1//2 3//4 5//6", "[m:-1] (0/-1/1 2/-1/3 4/-1/5)"},
+        {"f 1/1/1 2/2/2 3/3/3 4/4/4", "[m:-1] (0/0/0 1/1/1 2/2/2) (0/0/0 2/2/2 3/3/3)"},
+        {"f 1/2 2/3 3/4", "[m:-1] (0/1/0 1/2/0 2/3/0)"},
+        {"f 3/1/2/9 1/1/1 2/1/1", "[m:-1] (2/0/1 0/0/0 1/0/0)"},
+        {"f 1 2", "[m:-1]"},
+        {"f 1 2 3 ", "[m:-1] (0/0/0 1/0/0 2/0/0)"},    // a trailing space names no corner
+        {"f 1  2 3\r", "[m:-1] (0/0/0 1/0/0 2/0/0)"},  // nor do two spaces in a row
+        {"f\t1 2 3", "[m:-1] (0/0/0 1/0/0 2/0/0)"},
+        {"f  1 2 3 4", "[m:-1] (0/0/0 1/0/0 2/0/0) (0/0/0 2/0/0 3/0/0)"},
+        {"f 1 2 3x 4", "[m:-1] (0/0/0 1/0/0 2/0/0) (0/0/0 2/0/0 3/0/0)"},
+        {"F 1 2 3", "[m:-1]"},
+        {"fo 1 2 3", "[m:-1]"},
+    };
+    for (const sCase& c : cases) {
+        WriteFile("m.obj", std::string(k_Square) + c.line + "\n");
+        cModel model;
+        EXPECT_EQ(ModelError([&] { model.AddFrame("m.obj"); }), "") << c.line;
+        EXPECT_EQ(Faces(model), c.faces) << c.line;
+    }
+}
+
+TEST_F(LoaderTest, FileNamesAreCheckedForObjAnywhereAndOpened)
+{
+    struct sCase { const char* name; const char* error; };
+    const sCase cases[] = {
+        {"model.obj.bak", "0: Error Opening File: model.obj.bak"},
+        {"MODEL.OBJ", "0: File given without .obj extension"},
+        {"model.ob", "0: File given without .obj extension"},
+        {"missing.obj", "0: Error Opening File: missing.obj"},
+    };
+    for (const sCase& c : cases) {
+        cModel model;
+        EXPECT_EQ(ModelError([&] { model.AddFrame(c.name); }), c.error) << c.name;
+        EXPECT_EQ(model.FrameCount(), 0u);
+    }
+    WriteFile("model.obj.bak", "v 1 2 3\n");
+    cModel model;
+    EXPECT_EQ(ModelError([&] { model.AddFrame("model.obj.bak"); }), "");
+    EXPECT_EQ(model.FrameCount(), 1u);
+    EXPECT_EQ(ModelError([&] { cModel named("missing.obj"); }), "0: Error Opening File: missing.obj");
+}
+
+TEST_F(LoaderTest, UsemtlSectionsCollapseByNameAndResolveMaterials)
+{
+    WriteFile("m.mtl", k_Materials);
+    WriteFile("m.obj", "mtllib m.mtl\r\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl skin\nf 1 2 3\n"
+                       "g anything\nusemtl hair\r\nf 2 3 1\nusemtl skin\nf 3 1 2\nusemtl nothing\nf 1 3 2\n");
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.AddFrame("m.obj");
+    EXPECT_EQ(Faces(model), "[skin:0] (0/0/0 1/0/0 2/0/0) (2/0/0 0/0/0 1/0/0)"
+                            "[hair:1] (1/0/0 2/0/0 0/0/0)[nothing:-1] (0/0/0 2/0/0 1/0/0)");
+    EXPECT_EQ(model.GetMtlLibName(), "m.mtl\r");   // kept as written
+    const Material& skin = model.GetMaterials()[0];
+    EXPECT_EQ(skin.Ns, 10.0f);
+    EXPECT_EQ(skin.diffuse.g, 0.5f);
+    EXPECT_EQ(skin.specular.a, 1.0f);
+}
+
+TEST_F(LoaderTest, FacesBeforeAnyUsemtlGoToAnUnnamedGroup)
+{
+    WriteFile("m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nusemtl a\nf 3 2 1\n");
+    cModel model;
+    model.AddFrame("m.obj");
+    EXPECT_EQ(Faces(model), "[:-1] (0/0/0 1/0/0 2/0/0)[a:-1] (2/0/0 1/0/0 0/0/0)");
+}
+
+TEST_F(LoaderTest, NewmtlKeepsItsCarriageReturnAndThenMatchesNoGroup)
+{
+    WriteFile("m.mtl", "# comment\n\n  indented\nnewmtl skin\r\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n");
+    WriteFile("m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl skin\r\nf 1 2 3\n");
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.AddFrame("m.obj");
+    EXPECT_EQ(model.GetMaterials().at(0).name, "skin\r");
+    EXPECT_EQ(Faces(model), "[skin:-1] (0/0/0 1/0/0 2/0/0)");
+}
+
+TEST_F(LoaderTest, MaterialFileErrorsNameTheLineThatFailed)
+{
+    struct sCase { const char* text; const char* error; size_t materials; };
+    const sCase cases[] = {
+        {"newmtl a\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n", "Mat File Load:  Error reading in Ns", 1},
+        {"newmtl a\nNs 1\nKa 0 0\nKd 0 0 0\nKs 0 0 0\n", "Mat File Load:  Error reading in Ka", 1},
+        {"newmtl a\nNs 1\nKa 0 0 0\n Kd 0 0 0\nKs 0 0 0\n", "Mat File Load:  Error reading in Kd", 1},
+        {"newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\n", "Mat File Load:  Error reading in Ks", 1},
+        {"newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\nnewmtl b\n\nNs 1\n", "Mat File Load:  Error reading in Ns", 2},
+        {"newmtl\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n", "", 1},
+        {"Ns 1\nillum 2\nnewmtlx\n", "", 0},
+    };
+    for (const sCase& c : cases) {
+        WriteFile("m.mtl", c.text);
+        cModel model;
+        EXPECT_EQ(TextError([&] { model.LoadMTLFile("m.mtl"); }), c.error) << c.text;
+        EXPECT_EQ(model.GetMaterials().size(), c.materials) << c.text;
+    }
+    cModel model;
+    EXPECT_EQ(TextError([&] { model.LoadMTLFile("missing.mtl"); }), "Error Opening Material File");
+}
+
+TEST_F(LoaderTest, MaterialsAccumulateUntilClear)
+{
+    WriteFile("m.mtl", k_Materials);
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.LoadMTLFile("m.mtl");
+    EXPECT_EQ(model.GetMaterials().size(), 4u);
+    EXPECT_EQ(model.GetMaterials()[3].name, "hair");
+    model.Clear();
+    EXPECT_TRUE(model.GetMaterials().empty());
+}
+
+TEST_F(LoaderTest, LaterFramesContributeOnlyVerticesTexCoordsAndNormals)
+{
+    WriteFile("a.obj", "mtllib first.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n"
+                       "usemtl a\nf 1/1/1 2/1/2 3/1/3\n");
+    WriteFile("b.obj", "mtllib second.mtl\nv 0 0 1\nv 1 0 1\nv 0 1 1\nvt 1 1\nvt 0.5 0.5\nvn 0 1 0\n"
+                       "vn 0 1 0\nvn 0 1 0\nusemtl b\nf 3 2 1\n");
+    cModel model;
+    model.AddFrame("a.obj");
+    model.AddFrame("b.obj");
+    EXPECT_EQ(model.FrameCount(), 2u);
+    EXPECT_EQ(model.GetVertices().size(), 6u);
+    EXPECT_EQ(model.GetVertices()[3].z, 1.0f);
+    EXPECT_EQ(model.GetTexCoords().size(), 3u);
+    EXPECT_EQ(model.GetNormals().size(), 6u);
+    EXPECT_EQ(model.GetMtlLibName(), "first.mtl");
+    EXPECT_EQ(Faces(model), "[a:-1] (0/0/0 1/0/1 2/0/2)");
+}
+
+TEST_F(LoaderTest, IgnoredAndMalformedLinesChangeNothing)
+{
+    WriteFile("m.obj", "# v 9 9 9\n\n v 1 1 1\nV 1 1 1\nv 1 2\nv a b c\nvt 1\nvn 1 2\no thing\ns off\n"
+                       "g a b\nvp 1 2 3\nv 1 2 3\nv 4 5 6 7\nvt 0.5 0.25 9\n");
+    cModel model;
+    model.AddFrame("m.obj");
+    ASSERT_EQ(model.GetVertices().size(), 2u);
+    EXPECT_EQ(model.GetVertices()[1].z, 6.0f);
+    EXPECT_EQ(model.GetTexCoords().size(), 1u);
+    EXPECT_TRUE(model.GetNormals().empty());
+    EXPECT_TRUE(model.GetGroups().empty());
+}
+
+TEST_F(LoaderTest, LinesLongerThanAnyBufferAreReadWhole)
+{
+    const std::string padding(700, ' ');
+    const std::string name(600, 'n');
+    WriteFile("m.obj", "v" + padding + "1 2 3\nv 4 5 6\nv 7 8 9\nusemtl " + name + "\nf 1" + padding.substr(1) + "\n"
+                       "f 1 2 3" + std::string(600, ' ') + "\n");
+    WriteFile("m.mtl", "newmtl " + name + "\nNs" + padding + "5\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n");
+    cModel model;
+    model.LoadMTLFile("m.mtl");
+    model.AddFrame("m.obj");
+    ASSERT_EQ(model.GetVertices().size(), 3u);
+    EXPECT_EQ(model.GetVertices()[0].x, 1.0f);
+    EXPECT_EQ(model.GetMaterials()[0].Ns, 5.0f);
+    ASSERT_EQ(model.GetGroups().size(), 1u);
+    EXPECT_EQ(model.GetGroups()[0].MatIndex, 0);
+    EXPECT_EQ(model.GetGroups()[0].TriArray.size(), 1u);
+}
+
+TEST_F(LoaderTest, FilesThatWouldBeReadOutOfBoundsAreRefusedWithTheReason)
+{
+    struct sCase { const char* text; const char* error; };
+    const sCase cases[] = {
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 4\n", "0: line 4: face uses vertex 4 of 3: m.obj"},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 0 1 2\n", "0: line 5: face uses vertex 0 of 3: m.obj"},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf -1 -2 -3\n", "0: line 4: face uses vertex -1 of 3: m.obj"},
+        {"f 1 2 3\n", "0: line 1: face uses vertex 3 of 0: m.obj"},
+        {"v 0 0 0\nusemtl\nf 1 1 1\n", "0: Unknown Load Error: m.obj"},
+        {"mtllib\n", "0: Unknown Load Error: m.obj"},
+    };
+    for (const sCase& c : cases) {
+        WriteFile("m.obj", c.text);
+        cModel model;
+        EXPECT_EQ(ModelError([&] { model.AddFrame("m.obj"); }), c.error) << c.text;
+        EXPECT_EQ(model.FrameCount(), 0u);
+        EXPECT_TRUE(model.GetVertices().empty());
+        EXPECT_TRUE(model.GetGroups().empty());
+    }
+    // Faces may come before their vertices.
+    WriteFile("m.obj", "f 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    cModel model;
+    EXPECT_EQ(ModelError([&] { model.AddFrame("m.obj"); }), "");
+}
+
+TEST_F(LoaderTest, AFailedFrameLeavesTheModelAsItWas)
+{
+    WriteFile("a.obj", "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvt 0 0\nusemtl a\nf 1/1/1 2/1/1 3/1/1\n");
+    WriteFile("short.obj", "v 0 0 5\nv 1 0 5\nvn 0 0 1\nvt 1 1\n");
+    WriteFile("normals.obj", "v 0 0 5\nv 1 0 5\nv 0 1 5\nvt 1 1\n");
+    WriteFile("b.obj", "v 0 0 2\nv 1 0 2\nv 0 1 2\nvn 0 1 0\n");
+    cModel model;
+    model.AddFrame("a.obj");
+    EXPECT_EQ(ModelError([&] { model.AddFrame("short.obj"); }),
+              "0: frame has 2 vertices where the first frame has 3: short.obj");
+    EXPECT_EQ(ModelError([&] { model.AddFrame("normals.obj"); }),
+              "0: frame has 0 normals where the first frame has 1: normals.obj");
+    EXPECT_EQ(model.FrameCount(), 1u);
+    EXPECT_EQ(model.GetVertices().size(), 3u);
+    EXPECT_EQ(model.GetTexCoords().size(), 1u);
+    model.AddFrame("b.obj");
+    ASSERT_EQ(model.GetVertices().size(), 6u);
+    EXPECT_EQ(model.GetVertices()[3].z, 2.0f);   // frame 1 begins where it should
+
+    // A refused first frame leaves no groups, no library name and no current group behind.
+    WriteFile("bad.obj", "mtllib bad.mtl\nv 0 0 0\nusemtl x\nf 1 2 3\n");
+    cModel fresh;
+    EXPECT_NE(ModelError([&] { fresh.AddFrame("bad.obj"); }), "");
+    EXPECT_EQ(fresh.GetMtlLibName(), "");
+    WriteFile("good.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    fresh.AddFrame("good.obj");
+    EXPECT_EQ(Faces(fresh), "[:-1] (0/0/0 1/0/0 2/0/0)");
+}
+
+TEST_F(LoaderTest, ClearEmptiesTheModelButKeepsNamesBoundsAndTriangles)
+{
+    WriteFile("m.obj", "mtllib m.mtl\nv 0 0 0\nv 2 0 0\nv 0 2 0\nusemtl a\nf 1 2 3\n");
+    cModel model("m.obj");
+    model.MakeStatic();
+    model.EnableTexturing();
+    model.CalcExtraData();
+    model.Clear();
+    EXPECT_EQ(model.FrameCount(), 0u);
+    EXPECT_TRUE(model.GetVertices().empty());
+    EXPECT_TRUE(model.GetGroups().empty());
+    EXPECT_FALSE(model.IsStatic());
+    EXPECT_FALSE(model.IsTextureEnabled());
+    EXPECT_EQ(model.GetMtlLibName(), "m.mtl");
+    EXPECT_EQ(model.GetWidth(), 2.0f);
+    EXPECT_EQ(model.GetTriangleList().size(), 1u);
+    model.AddFrame("m.obj");   // a first frame again
+    EXPECT_EQ(model.GetGroups().size(), 1u);
+}
+
+TEST_F(LoaderTest, DisplayDataWritesTheFourCountsOnOneLine)
+{
+    std::string cube;
+    for (int i = 0; i < 8; ++i)
+        cube += "v " + std::to_string(i & 1) + " " + std::to_string((i >> 1) & 1) + " " + std::to_string(i >> 2) + "\nvn 0 0 1\n";
+    cube += "usemtl a\nf 1 2 4 3\nf 5 6 8 7\nf 1 2 6 5\nf 3 4 8 7\nf 1 3 7 5\nf 2 4 8 6\n";
+    WriteFile("cube.obj", cube);
+    cModel model("cube.obj");
+    model.DisplayData();
+    EXPECT_EQ(ReadFile("ModelOut.txt"), "Num Vertices: 8Num Normals: 8Num Frames: 1Polycount: 12\n");
+}
+
+TEST_F(LoaderTest, WriteOBJFileWritesEveryFrameAndFirstFrameFaces)
+{
+    WriteFile("a.obj", "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.5 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n"
+                       "usemtl skin\nf 1/1/1 2/1/2 3/1/3\nf 1//1 2//2 3//3\n");
+    WriteFile("b.obj", "v 0 0 1\nv 1 0 1\nv 0 1 1\nvn 0 1 0\nvn 0 1 0\nvn 0 1 0\n");
+    cModel model("a.obj");
+    model.AddFrame("b.obj");
+    model.WriteOBJFile();
+    EXPECT_EQ(ReadFile("TestModel.obj"),
+              "\nmtllib\ta.mtl\n\n"
+              "v 0.000000 0.000000 0.000000\nv 1.000000 0.000000 0.000000\nv 0.000000 1.000000 0.000000\n"
+              "v 0.000000 0.000000 1.000000\nv 1.000000 0.000000 1.000000\nv 0.000000 1.000000 1.000000\n"
+              "vt 0.500000 1.000000\n"
+              "vn 0.000000 0.000000 1.000000\nvn 0.000000 0.000000 1.000000\nvn 0.000000 0.000000 1.000000\n"
+              "vn 0.000000 1.000000 0.000000\nvn 0.000000 1.000000 0.000000\nvn 0.000000 1.000000 0.000000\n"
+              "\nusemtl skin\nf 1/1/1 2/1/2 3/1/3\nf 1/0/1 2/0/2 3/0/3\n");
+}
+
+TEST_F(LoaderTest, CalcExtraDataAveragesBoundsOverFramesAndAppendsTriangles)
+{
+    WriteFile("a.obj", "v 0 -3 0\nv 2 -1 0\nv 0 -2 4\nusemtl a\nf 1 2 3\nf 1 1 2\n");
+    WriteFile("b.obj", "v 0 -3 0\nv 4 -1 0\nv 0 -2 4\n");
+    cModel model("a.obj");
+    model.CalcExtraData();
+    EXPECT_EQ(model.GetHeight(), 2.0f);
+    EXPECT_EQ(model.GetCenter().y, -2.0f);
+    EXPECT_EQ(model.GetWidth(), 2.0f);
+    EXPECT_EQ(model.GetLength(), 4.0f);
+    std::vector<CollisionTriangle> triangles;
+    model.GetTriangles(triangles);
+    ASSERT_EQ(triangles.size(), 2u);
+    // (b - a) x (c - a) for the counter-clockwise corners, made unit length.
+    const cVector3 n = triangles[0].normal;
+    EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-6f);
+    EXPECT_EQ(triangles[0].p2.x, 2.0f);
+    // The degenerate face gets a defined normal instead of a division by zero.
+    EXPECT_EQ(triangles[1].normal.x, 0.0f);
+    EXPECT_EQ(triangles[1].normal.y, 0.0f);
+    EXPECT_EQ(triangles[1].normal.z, 1.0f);
+
+    model.AddFrame("b.obj");
+    model.CalcExtraData();
+    EXPECT_EQ(model.GetWidth(), 3.0f);   // maxima 2 and 4 averaged
+    triangles.clear();
+    model.GetTriangles(triangles);
+    EXPECT_EQ(triangles.size(), 4u);   // appended, not replaced
+
+    cModel empty;
+    empty.CalcExtraData();
+    EXPECT_EQ(empty.GetWidth(), 0.0f);
+    EXPECT_EQ(empty.GetHeight(), 0.0f);
+    EXPECT_EQ(empty.GetCenter().x, 0.0f);
+    EXPECT_TRUE(empty.GetTriangleList().empty());
+}
+
+TEST_F(LoaderTest, InterpolationBlendsAndNormalInterpolationMakesUnitNormals)
+{
+    struct sCase { Point3D a, b; float percent; Point3D blend, unit; };
+    const sCase cases[] = {
+        {{0, 0, 0}, {2, 4, 6}, 0.5f, {1, 2, 3}, {0.26726124f, 0.53452247f, 0.80178374f}},
+        {{0, 0, 2}, {0, 0, 4}, 0.0f, {0, 0, 2}, {0, 0, 1}},
+        {{0, 0, 2}, {0, 0, 4}, 2.0f, {0, 0, 6}, {0, 0, 1}},
+        {{0, 1, 0}, {0, -1, 0}, 0.5f, {0, 0, 0}, {0, 0, 1}},   // opposite normals half-way
+    };
+    for (const sCase& c : cases) {
+        Point3D blend, unit;
+        cModel::Interpolate(c.a, c.b, c.percent, blend);
+        cModel::NormalInterpolate(c.a, c.b, c.percent, unit);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(blend[i], c.blend[i]);
+            EXPECT_FLOAT_EQ(unit[i], c.unit[i]);
+        }
+    }
+}
+
+TEST_F(LoaderTest, StaticAndDrawPreconditionsThrowTheirCodes)
+{
+    WriteFile("a.obj", "v 0 0 0\n");
+    cModel model;
+    const std::string notStatic =
+        "2: Attempted to make a model static which has more than one frames (or 0)";
+    EXPECT_EQ(ModelError([&] { model.MakeStatic(); }), notStatic);
+    EXPECT_EQ(ModelError([&] { model.Animate(0, 0, 0, 0, 0); }),
+              "1: Specified frame number to draw does not exist");
+    model.AddFrame("a.obj");
+    model.AddFrame("a.obj");
+    EXPECT_EQ(ModelError([&] { model.MakeStatic(); }), notStatic);
+    EXPECT_FALSE(model.IsStatic());
+    EXPECT_EQ(ModelError([&] { model.Animate(2, 0, 0, 0, 0); }),
+              "1: Specified frame number to draw does not exist");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The fast loader against the plain reference loader
+
+namespace {
+
+// A random file in the engine's subset with the oddities real files have: every number form
+// scanf reads, CR line ends, comments, long lines, stray spaces, bad indices, unknown keywords.
+std::string RandomObj(std::mt19937& random, int lines)
+{
+    auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    auto number = [&]() -> std::string {
+        char text[64];
+        switch (pick(14)) {
+        case 0: return std::to_string(pick(2000) - 1000);
+        case 1: std::snprintf(text, sizeof text, "%.9g", double(std::uniform_real_distribution<float>(-1e3f, 1e3f)(random))); return text;
+        case 2: std::snprintf(text, sizeof text, "%e", std::uniform_real_distribution<double>(-1, 1)(random)); return text;
+        case 3: std::snprintf(text, sizeof text, "%.20f", std::uniform_real_distribution<double>(-1, 1)(random)); return text;
+        case 4: return "+" + std::to_string(pick(100)) + "." + std::to_string(pick(100));
+        case 5: return "." + std::to_string(pick(1000));
+        case 6: return std::to_string(pick(100)) + ".";
+        case 7: { const char* odd[] = {"1e", "2E+", "0x1p3", "-0x.8", "inf", "-nan", "INFINITY", "1e400", "1e-50", "7e-45", "-", ".", "abc", "0x", "1.5.5", "3.1+e2", "00012", "1e5x", "nan(7)"}; return odd[pick(19)]; }
+        default: std::snprintf(text, sizeof text, "%.6f", std::uniform_real_distribution<double>(-100, 100)(random)); return text;
+        }
+    };
+    auto spaces = [&]() -> std::string {
+        const char* s[] = {" ", " ", " ", " ", "\t", "  ", " \t"};
+        return s[pick(7)];
+    };
+    std::string text;
+    const int vertices = 4 + pick(40);
+    for (int i = 0; i < vertices; ++i)
+        text += "v " + number() + " " + number() + " " + number() + "\n";
+    for (int i = 0; i < lines; ++i) {
+        switch (pick(16)) {
+        case 0: case 1: text += "v" + spaces() + number() + spaces() + number() + spaces() + number(); break;
+        case 2: text += "vt" + spaces() + number() + spaces() + number(); break;
+        case 3: text += "vn" + spaces() + number() + spaces() + number() + spaces() + number(); break;
+        case 4: case 5: case 6: case 7: {
+            text += "f";
+            const int corners = pick(6) + (pick(8) == 0 ? 0 : 1);
+            const int form = pick(5);
+            for (int c = 0; c < corners; ++c) {
+                const int v = pick(10) == 0 ? pick(vertices + 3) - 1 : pick(vertices) + 1;
+                text += pick(12) == 0 ? "  " : " ";
+                std::string corner = std::to_string(v);
+                if (form == 1) corner += "/" + std::to_string(pick(9) + 1);
+                if (form == 2) corner += "/" + std::to_string(pick(9) + 1) + "/" + std::to_string(pick(9) + 1);
+                if (form == 3) corner += "//" + std::to_string(pick(9) + 1);
+                if (form == 4 && pick(2)) corner += "/" + std::string(pick(2) ? "x" : "") + "/" + std::to_string(pick(9));
+                text += corner;
+            }
+            if (pick(6) == 0)
+                text += " ";
+            break;
+        }
+        case 8: text += "usemtl " + std::string(1, char('a' + pick(4))) + (pick(3) == 0 ? "\r" : ""); break;
+        case 9: text += "# " + number(); break;
+        case 10: text += pick(2) ? "g group" : "s 1"; break;
+        case 11: text += "mtllib lib" + std::to_string(pick(3)) + ".mtl"; break;
+        case 12: text += "v" + std::string(size_t(500 + pick(300)), ' ') + number() + " " + number() + " " + number(); break;
+        case 13: text += pick(2) ? "" : "   v 1 2 3"; break;
+        case 14: text += "vn " + number() + " " + number(); break;
+        default: text += "o thing"; break;
+        }
+        text += pick(5) == 0 ? "\r\n" : "\n";
+    }
+    if (pick(4) == 0 && !text.empty())
+        text.pop_back();   // no newline at the end
+    return text;
+}
+
+std::string RandomMtl(std::mt19937& random)
+{
+    auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    std::string text;
+    const int materials = 1 + pick(4);
+    for (int m = 0; m < materials; ++m) {
+        text += "newmtl " + std::string(1, char('a' + pick(4))) + (pick(4) == 0 ? "\r" : "") + "\n";
+        text += "Ns " + std::to_string(pick(100)) + ".5\n";
+        const char* keys[] = {"Ka", "Kd", "Ks"};
+        for (const char* key : keys)
+            text += std::string(pick(30) == 0 ? "Kx" : key) + " 0." + std::to_string(pick(1000)) + " 1 " + (pick(40) == 0 ? "" : "0.25") + "\n";
+        if (pick(3) == 0)
+            text += "illum 2\n# done\n";
+    }
+    return text;
+}
+
+void ExpectSameAsReference(const std::string& mtl, const std::vector<std::string>& frames,
+                           const std::string& what)
+{
+    cModel model;
+    cReferenceModel reference;
+    if (!mtl.empty()) {
+        std::string referenceError;
+        const bool referenceLoaded = reference.LoadMTLFile(mtl.c_str(), referenceError);
+        const std::string error = TextError([&] { model.LoadMTLFile(mtl.c_str()); });
+        EXPECT_EQ(error, referenceLoaded ? "" : referenceError) << what << " " << mtl;
+    }
+    for (const std::string& frame : frames) {
+        std::string referenceError;
+        const bool referenceLoaded = reference.AddFrame(frame.c_str(), referenceError);
+        const std::string error = ModelError([&] { model.AddFrame(frame.c_str()); });
+        EXPECT_EQ(error, referenceLoaded ? "" : "0: " + referenceError) << what << " " << frame;
+    }
+    EXPECT_EQ(CompareWithReference(model, reference), "") << what;
+}
+
+} // namespace
+
+TEST_F(LoaderTest, GeneratedFilesLoadBitIdenticalToTheReferenceLoader)
+{
+    std::mt19937 random(20261206);
+    for (int i = 0; i < 300; ++i) {
+        WriteFile("m.mtl", RandomMtl(random));
+        WriteFile("a.obj", RandomObj(random, 60));
+        WriteFile("b.obj", RandomObj(random, 60));
+        ExpectSameAsReference("m.mtl", {"a.obj", "b.obj", "a.obj"}, "generated file " + std::to_string(i));
+        if (HasFailure()) {
+            std::printf("a.obj:\n%s\n", ReadFile("a.obj").c_str());
+            break;
+        }
+    }
+}
+
+TEST_F(LoaderTest, EveryCorpusFileLoadsOrIsRefusedLikeTheReference)
+{
+    const fs::path corpus = fs::path(BW_CORPUS_DIR) / "obj";
+    if (!fs::is_directory(corpus))
+        GTEST_SKIP() << "no OBJ corpus at " << corpus;
+    int objFiles = 0, loaded = 0, mtlFiles = 0, mtlLoaded = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        const std::string path = entry.path().string();
+        if (entry.path().extension() == ".mtl") {
+            ++mtlFiles;
+            cModel model;
+            cReferenceModel reference;
+            std::string referenceError;
+            const bool referenceLoaded = reference.LoadMTLFile(path.c_str(), referenceError);
+            const std::string error = TextError([&] { model.LoadMTLFile(path.c_str()); });
+            EXPECT_EQ(error, referenceLoaded ? "" : referenceError) << path;
+            EXPECT_EQ(CompareWithReference(model, reference), "") << path;
+            mtlLoaded += error.empty();
+        }
+        if (entry.path().extension() != ".obj")
+            continue;
+        ++objFiles;
+        // With the materials of its directory first, as the engine loads characters.
+        std::string mtl;
+        for (const auto& sibling : fs::directory_iterator(entry.path().parent_path()))
+            if (sibling.path().extension() == ".mtl" && mtl.empty())
+                mtl = sibling.path().string();
+        cModel model;
+        cReferenceModel reference;
+        std::string referenceError;
+        if (!mtl.empty()) {
+            try { model.LoadMTLFile(mtl.c_str()); } catch (const std::string&) {}
+            reference.LoadMTLFile(mtl.c_str(), referenceError);
+        }
+        const bool referenceLoaded = reference.AddFrame(path.c_str(), referenceError);
+        const std::string error = ModelError([&] { model.AddFrame(path.c_str()); });
+        EXPECT_EQ(error, referenceLoaded ? "" : "0: " + referenceError) << path;
+        EXPECT_EQ(CompareWithReference(model, reference), "") << path;
+        if (error.empty()) {
+            ++loaded;
+            model.CalcExtraData();
+            std::vector<CollisionTriangle> triangles;
+            model.GetTriangles(triangles);
+            size_t faces = 0;
+            for (const Group& group : model.GetGroups())
+                faces += group.TriArray.size();
+            EXPECT_EQ(triangles.size(), faces) << path;
+        } else {
+            std::printf("refused: %s\n", error.c_str());
+        }
+    }
+    std::printf("corpus: %d of %d OBJ files loaded, %d of %d MTL files loaded\n", loaded, objFiles,
+                mtlLoaded, mtlFiles);
+    EXPECT_GT(objFiles, 0);
+}
