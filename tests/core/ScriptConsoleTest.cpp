@@ -187,15 +187,19 @@ TEST_F(ConsoleTest, EmptyLineIsStoredAndRunsAsNone)
 
 TEST_F(ConsoleTest, ExitWordsSayGoodbyeAndBecomeExit)
 {
-    for (const char* word : {"exit", "Exit", "EXIT", "quit"}) {
-        ScriptConsole console;
+    // Return goes down after the last snapshot: the console sees it pressed.
+    auto submit = [](ScriptConsole& console, const char* line) {
         console.Activate();
-        g_Input.m_TypedText = word;
-        HoldKey(SDLK_RETURN);
-        g_Input.Update();
-        console.Update();
+        g_Input.m_TypedText = line;
         ReleaseKey(SDLK_RETURN);
         g_Input.Update();
+        HoldKey(SDLK_RETURN);
+        console.Update();
+        ReleaseKey(SDLK_RETURN);
+    };
+    for (const char* word : {"exit", "Exit", "EXIT", "quit"}) {
+        ScriptConsole console;
+        submit(console, word);
         ASSERT_TRUE(console.CommandEntered()) << word;
         EXPECT_EQ(console.Command(), "exit()\n");
         // The goodbye has no line feed, so the echo joins it.
@@ -203,11 +207,7 @@ TEST_F(ConsoleTest, ExitWordsSayGoodbyeAndBecomeExit)
         EXPECT_EQ(console.History().front(), word);
     }
     ScriptConsole console;
-    console.Activate();
-    g_Input.m_TypedText = "QUIT";   // not an exit word
-    HoldKey(SDLK_RETURN);
-    g_Input.Update();
-    console.Update();
+    submit(console, "QUIT");   // not an exit word
     EXPECT_EQ(console.Command(), "QUIT\n");
 }
 
