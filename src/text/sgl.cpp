@@ -12,9 +12,6 @@
 
 namespace {
 
-// The front end mirrors OpenGL's own begin/vertex/end state machine, so like OpenGL it keeps one
-// open primitive and one current colour for the whole program. The vertex array and the edge
-// list are scratch reused by every primitive.
 struct sPoint
 {
     double x, y;
@@ -26,6 +23,9 @@ struct sEdge
     float x;
 };
 
+// The front end mirrors OpenGL's own begin/vertex/end state machine, so like OpenGL it keeps one
+// open primitive and one current colour for the whole program. The vertex array and the edge
+// list are scratch reused by every primitive.
 struct sFrontEnd
 {
     int operation = -1;   // the open primitive, -1 when none is open
