@@ -7,12 +7,14 @@ from harness import Game
 
 HOOK = "system/hook.py"
 # Every frame the hook copies what the scripts wrote to their output streams (which the package
-# routes into the console) to a file the test can read.
+# routes into the console) to a file the test can read; replaced whole, never seen half written.
 DUMP_HOOK = (
+    "import os\n"
     "from system import console\n"
     "def step(frame):\n"
-    "    with open('console.txt', 'w') as f:\n"
-    "        f.write(''.join(console._dump))\n")
+    "    with open('console.tmp', 'w') as f:\n"
+    "        f.write(''.join(console._dump))\n"
+    "    os.replace('console.tmp', 'console.txt')\n")
 
 
 def _pixels(game):
