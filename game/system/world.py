@@ -113,8 +113,8 @@ class Game:
         width, height = graphics.getwindowsize()
         graphics.drawrect(0, height * 0.62, width, 4, 0.2, 0.5 + 0.3 * glow, 0.7, 1.0)
         graphics.pop2d()
-        font.drawstring("Brackwater", width / 2 - 150, height * 0.4, 48, 0.9, 0.95, 1.0)
-        font.drawstring("Press Return", width / 2 - 80, height * 0.7, 22,
+        font.drawstring("Brackwater", width / 2 - 115, height * 0.4, 48, 0.9, 0.95, 1.0)
+        font.drawstring("Press Return", width / 2 - 60, height * 0.7, 22,
                         0.6 + 0.4 * glow, 0.6 + 0.4 * glow, 0.6 + 0.4 * glow)
 
     def _walk(self, dt):

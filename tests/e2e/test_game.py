@@ -68,15 +68,25 @@ def test_the_shipped_game_starts_plays_and_saves_its_settings_on_quit():
     # The shipped game writes no frame count: its waits go by the clock instead.
     game.frame = _ticker()
     with game:
-        game.press("Return")
-        game.press("Up", frames=10)
-        game.screenshot(os.path.join(game.dir, "playing.png"))
+        title = _brightness(game.screenshot(os.path.join(game.dir, "title.png")))
+        game.press("Return", frames=20)
+        game.press("Up", frames=20)
+        playing = _brightness(game.screenshot(os.path.join(game.dir, "playing.png")))
+        # The title is text on black; the quay fills most of the screen with lit stone.
+        assert title < 0.05 and playing > 0.15, (title, playing)
         game.key_down("alt")
         game.advance(2)
         game.key_down("F4")
         assert game.wait_exit() == 0, game.stderr
         with open(game.path("config.cfg")) as f:
             json.load(f)
+
+
+def _brightness(png):
+    """The mean brightness of an image, 0 to 1."""
+    mean = subprocess.run(["convert", png, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"],
+                          check=True, capture_output=True, text=True).stdout
+    return float(mean)
 
 
 def _ticker():
