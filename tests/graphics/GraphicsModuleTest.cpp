@@ -18,8 +18,7 @@ protected:
         ASSERT_EQ(Exec("import graphics"), "");
     }
 
-    // The frame begin with the menus out of the way, so that only what the test draws is seen.
-    void BeginFrame()
+    void BeginFrame()   // with the menus out of the way
     {
         g_State.m_InMenu = false;
         g_Graphics.RenderScene();
@@ -37,28 +36,17 @@ TEST_F(GraphicsModuleTest, HasItsTwentyThreeFunctionsWithTheirDocumentation)
 {
     const std::pair<const char*, const char*> functions[] = {
         {"togglefullscreen", "Toggle between windowed and fullscreen."},
-        {"setupwindow", "Setup windowed graphics mode."},
-        {"setupfullscreen", "Setup fullscreen graphics mode."},
-        {"resizewindow", "Resize the GL window."},
-        {"movecam", "Move the camera by a vector."},
-        {"movecamforward", "Move the camera in and out."},
-        {"movecamsideways", "Move the camera sideways."},
-        {"rotcam_lr", "Rotate the camera left and right."},
-        {"rotcam_ud", "Rotate the camera up and down."},
-        {"setcampos", "Set the camera position."},
-        {"setlookat", "Set the camera lookat vector."},
-        {"setupvector", "Set the camera up vector."},
-        {"getcampos", "Get the camera position."},
-        {"getlookat", "Get the camera lookat vector."},
-        {"getupvector", "Get the camera up vector."},
-        {"getwindowsize", "Get the size of the window."},
-        {"push2d", "Get into 2D drawing mode."},
-        {"pop2d", "Get out of 2D drawing mode."},
-        {"setlight0", "Sets the position of light 0."},
-        {"setlight", "Sets the position of a numbered light."},
-        {"drawrect", "Draw a rectangle."},
-        {"drawtriangle", "Draw a triangle."},
-        {"projcoord", "Get the 2D window coordinate of a 3D x,y,z coordinate."},
+        {"setupwindow", "Setup windowed graphics mode."}, {"setupfullscreen", "Setup fullscreen graphics mode."},
+        {"resizewindow", "Resize the GL window."}, {"movecam", "Move the camera by a vector."},
+        {"movecamforward", "Move the camera in and out."}, {"movecamsideways", "Move the camera sideways."},
+        {"rotcam_lr", "Rotate the camera left and right."}, {"rotcam_ud", "Rotate the camera up and down."},
+        {"setcampos", "Set the camera position."}, {"setlookat", "Set the camera lookat vector."},
+        {"setupvector", "Set the camera up vector."}, {"getcampos", "Get the camera position."},
+        {"getlookat", "Get the camera lookat vector."}, {"getupvector", "Get the camera up vector."},
+        {"getwindowsize", "Get the size of the window."}, {"push2d", "Get into 2D drawing mode."},
+        {"pop2d", "Get out of 2D drawing mode."}, {"setlight0", "Sets the position of light 0."},
+        {"setlight", "Sets the position of a numbered light."}, {"drawrect", "Draw a rectangle."},
+        {"drawtriangle", "Draw a triangle."}, {"projcoord", "Get the 2D window coordinate of a 3D x,y,z coordinate."},
     };
     for (const auto& [name, doc] : functions)
         EXPECT_EQ(Eval(std::string("graphics.") + name + ".__doc__"), std::string("'") + doc + "'") << name;
@@ -88,81 +76,47 @@ TEST_F(GraphicsModuleTest, CameraFunctionsMoveTheEnginesCamera)
 {
     EXPECT_EQ(Eval("graphics.getcampos(), graphics.getlookat(), graphics.getupvector()"),
               "((0.0, 0.0, -10.0), (0.0, 0.0, 1.0), (0.0, 1.0, 0.0))");
-    EXPECT_EQ(Eval("graphics.movecamforward(2)"), "None");
-    EXPECT_EQ(Eval("graphics.getcampos(), graphics.getlookat()"), "((0.0, 0.0, -8.0), (0.0, 0.0, 3.0))");
-    EXPECT_EQ(Eval("graphics.movecamsideways(1)"), "None");
-    EXPECT_EQ(Eval("graphics.getcampos(), graphics.getlookat()"), "((-1.0, 0.0, -8.0), (-1.0, 0.0, 3.0))");
-    EXPECT_EQ(Eval("graphics.movecam(1, 0, 0)"), "None");
+    ASSERT_EQ(Exec("graphics.movecamforward(2)\ngraphics.movecamsideways(1)\ngraphics.movecam(1, 0, 0)"), "");
     EXPECT_EQ(Eval("graphics.getcampos(), graphics.getlookat()"), "((0.0, 0.0, -8.0), (-1.0, 0.0, 3.0))");
-
     ASSERT_EQ(Exec("graphics.setcampos(1.5, 2, 3)\ngraphics.setlookat(4, 5, 6)\ngraphics.setupvector(0, 0, 1)"), "");
-    const cCamera& camera = g_Graphics.m_Camera;
-    EXPECT_EQ(camera.GetPosition().x, 1.5f);
-    EXPECT_EQ(camera.GetLookAt().y, 5.0f);
-    EXPECT_EQ(camera.GetUpVector().z, 1.0f);
+    EXPECT_EQ(g_Graphics.m_Camera.GetPosition().x, 1.5f);
     EXPECT_EQ(Eval("graphics.getcampos(), graphics.getlookat(), graphics.getupvector()"),
               "((1.5, 2.0, 3.0), (4.0, 5.0, 6.0), (0.0, 0.0, 1.0))");
-
-    ASSERT_EQ(Exec("graphics.setcampos(0, 0, -10)\ngraphics.setlookat(0, 0, 1)\ngraphics.setupvector(0, 1, 0)"), "");
-    ASSERT_EQ(Exec("graphics.rotcam_lr(90)"), "");
-    // Turning left-right by 90 degrees looks along the side-move direction (-x), 11 units ahead.
+    ASSERT_EQ(Exec("graphics.setcampos(0, 0, -10)\ngraphics.setlookat(0, 0, 1)\ngraphics.setupvector(0, 1, 0)\n"
+                   "graphics.rotcam_lr(90)"), "");
     EXPECT_EQ(Eval("[round(v, 3) for v in graphics.getlookat()]"), "[-11.0, 0.0, -10.0]");
     ASSERT_EQ(Exec("graphics.rotcam_lr(-90)\ngraphics.rotcam_ud(90)"), "");
     EXPECT_EQ(Eval("[round(v, 3) for v in graphics.getlookat()]"), "[0.0, 11.0, -10.0]");
 }
 
-TEST_F(GraphicsModuleTest, DrawrectInPush2dFillsPixelsFromTheTopLeft)
-{
-    BeginFrame();
-    ASSERT_EQ(Exec("graphics.push2d()\n"
-                   "graphics.drawrect(10, 20, -5, -5, 1, 0, 0, 1)\n"
-                   "graphics.drawrect(100, 50, 30, 10, 0, 1, 0)\n"
-                   "graphics.drawrect(300, 300, 4, 4)\n"
-                   "graphics.pop2d()"),
-              "");
-    struct sProbe { int x, y; sRgb colour; };
-    const sProbe probes[] = {
-        // drawrect(10, 20, -5, -5) covers (10, 20) to (15, 25)
-        {10, 20, {255, 0, 0}}, {14, 24, {255, 0, 0}}, {9, 20, {0, 0, 0}}, {10, 19, {0, 0, 0}},
-        {15, 22, {0, 0, 0}}, {12, 25, {0, 0, 0}},
-        {100, 50, {0, 255, 0}}, {129, 59, {0, 255, 0}}, {130, 55, {0, 0, 0}}, {115, 60, {0, 0, 0}},
-        {301, 302, {255, 255, 255}},
-    };
-    for (const sProbe& p : probes)
-        EXPECT_EQ(ReadPixel(p.x, p.y), p.colour) << "at (" << p.x << ", " << p.y << ")";
-
-    // It leaves white as the current colour and texturing and lighting on.
-    float colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(std::vector<float>(colour, colour + 4), (std::vector<float>{1, 1, 1, 1}));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-}
-
-TEST_F(GraphicsModuleTest, DrawtriangleKeepsTheCallersWindingAndCullingDropsClockwise)
-{
-    BeginFrame();
-    ASSERT_TRUE(glIsEnabled(GL_CULL_FACE));
-    ASSERT_EQ(Exec("graphics.push2d()\n"
-                   "graphics.drawtriangle(100, 100, 100, 200, 200, 200, 0, 0, 1)\n"   // counter-clockwise on screen
-                   "graphics.drawtriangle(400, 100, 500, 200, 400, 200, 1, 1, 0)\n"   // clockwise on screen
-                   "graphics.pop2d()"),
-              "");
-    EXPECT_EQ(ReadPixel(110, 190), (sRgb{0, 0, 255}));
-    EXPECT_EQ(ReadPixel(190, 110), (sRgb{0, 0, 0}));
-    EXPECT_EQ(ReadPixel(410, 190), (sRgb{0, 0, 0}));
-}
-
-TEST_F(GraphicsModuleTest, Push2dAndPop2dRestoreTheMatricesAndLeaveTheModelViewCurrent)
+TEST_F(GraphicsModuleTest, DrawingIn2dModeFillsPixelsFromTheTopLeft)
 {
     BeginFrame();
     GLdouble projection[16], modelView[16], after[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    ASSERT_EQ(Exec("graphics.push2d()"), "");
-    // In the 2D mode a pixel position projects to itself, with y counted from the bottom.
+    ASSERT_EQ(Exec("graphics.push2d()\n"
+                   "graphics.drawrect(10, 20, -5, -5, 1, 0, 0, 1)\n"
+                   "graphics.drawrect(100, 50, 30, 10, 0, 1, 0)\n"
+                   "graphics.drawrect(300, 300, 4, 4)\n"
+                   "graphics.drawtriangle(100, 100, 100, 200, 200, 200, 0, 0, 1)\n"   // counter-clockwise
+                   "graphics.drawtriangle(400, 100, 500, 200, 400, 200, 1, 1, 0)"),     // clockwise: culled
+              "");
+    // A pixel position projects to itself, with y counted from the bottom.
     EXPECT_EQ(Eval("[round(v, 3) for v in graphics.projcoord(10, 20, 0)]"), "[10.0, 580.0]");
     ASSERT_EQ(Exec("graphics.pop2d()"), "");
+    const struct { int x, y; sRgb colour; } probes[] = {
+        {10, 20, {255, 0, 0}},   {14, 24, {255, 0, 0}},     {9, 20, {0, 0, 0}},   {15, 22, {0, 0, 0}},
+        {12, 25, {0, 0, 0}},     {100, 50, {0, 255, 0}},    {129, 59, {0, 255, 0}}, {130, 55, {0, 0, 0}},
+        {115, 60, {0, 0, 0}},    {301, 302, {255, 255, 255}}, {110, 190, {0, 0, 255}}, {190, 110, {0, 0, 0}},
+        {410, 190, {0, 0, 0}},
+    };
+    for (const auto& p : probes)
+        EXPECT_EQ(ReadPixel(p.x, p.y), p.colour) << "at (" << p.x << ", " << p.y << ")";
+    float colour[4];   // white, texturing and lighting are left on
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(std::vector<float>(colour, colour + 4), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D) && glIsEnabled(GL_LIGHTING));
     glGetDoublev(GL_PROJECTION_MATRIX, after);
     EXPECT_TRUE(std::equal(after, after + 16, projection));
     glGetDoublev(GL_MODELVIEW_MATRIX, after);
@@ -174,12 +128,9 @@ TEST_F(GraphicsModuleTest, Push2dAndPop2dRestoreTheMatricesAndLeaveTheModelViewC
 
 TEST_F(GraphicsModuleTest, ProjcoordGivesWindowCoordinatesFromTheBottomLeft)
 {
-    BeginFrame();
-    // The camera at (0, 0, -10) looks at (0, 0, 1): that point is the window's centre, world +y is
-    // up the window and world +x is to the left.
+    BeginFrame();   // the camera looks at (0, 0, 1): world +y is up the window, +x to the left
     EXPECT_EQ(Eval("graphics.projcoord(0, 0, 1)"), "(400.0, 300.0)");
-    EXPECT_EQ(Eval("graphics.projcoord(0, 1, 1)[1] > 300"), "True");
-    EXPECT_EQ(Eval("graphics.projcoord(1, 0, 1)[0] < 400"), "True");
+    EXPECT_EQ(Eval("graphics.projcoord(0, 1, 1)[1] > 300, graphics.projcoord(1, 0, 1)[0] < 400"), "(True, True)");
     EXPECT_EQ(Exec("graphics.resizewindow(400, 300)"), "");
     EXPECT_EQ(Eval("graphics.projcoord(0, 0, 1)"), "(200.0, 150.0)");
 }
@@ -208,56 +159,37 @@ TEST_F(GraphicsModuleTest, SetlightWarnsForABadNumberAndRefusesABadName)
               "RuntimeWarning: light number must be between 0 and 7; setting to 0");
     EXPECT_EQ(Light(GL_LIGHT0, GL_SPECULAR), (std::vector<float>{0.25f, 0.5f, 0.75f, 0.5f}));
 
-    EXPECT_EQ(Eval("graphics.setlight(3, 'AMBIENT', 0.5, 0.25, 0.125)"), "None");
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT3));
-    EXPECT_EQ(Light(GL_LIGHT3, GL_AMBIENT), (std::vector<float>{0.5f, 0.25f, 0.125f, 1}));
-}
-
-TEST_F(GraphicsModuleTest, LightPositionsFollowTheModelViewMatrixOfTheMoment)
-{
-    BeginFrame();   // the camera at (0, 0, -10) looking along +z
-    ASSERT_EQ(Exec("graphics.setlight(2, 'POSITION', 0, 0, 1, 1)"), "");
-    // In eye coordinates the point lies 11 units in front of the eye, which looks down -z.
-    std::vector<float> position = Light(GL_LIGHT2, GL_POSITION);
+    // Positions follow the model-view of the moment: 11 units in front of the eye, which looks down -z.
+    BeginFrame();
+    ASSERT_EQ(Exec("graphics.setlight(2, 'POSITION', 0, 0, 1, 1)\ngraphics.setlight0(1, 2, 3)"), "");
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT2));
+    const std::vector<float> position = Light(GL_LIGHT2, GL_POSITION);
     EXPECT_NEAR(position[0], 0, 1e-5);
     EXPECT_NEAR(position[2], -11, 1e-5);
     EXPECT_EQ(position[3], 1);
-
-    ASSERT_EQ(Exec("graphics.setlight0(1, 2, 3)"), "");
     EXPECT_EQ(Light(GL_LIGHT0, GL_POSITION), (std::vector<float>{1, 2, 3, 1}));
 }
 
 TEST_F(GraphicsModuleTest, WindowFunctionsChangeTheRealWindow)
 {
-    EXPECT_EQ(Eval("graphics.getwindowsize()"), "(800, 600)");
-    EXPECT_EQ(Eval("graphics.resizewindow(400, 300)"), "None");
-    EXPECT_EQ(Eval("graphics.getwindowsize()"), "(800, 600)");
+    EXPECT_EQ(Eval("graphics.resizewindow(400, 300), graphics.getwindowsize()"), "(None, (800, 600))");
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 400);
     EXPECT_EQ(viewport[3], 300);
+    auto fullscreen = [] { return (SDL_GetVideoSurface()->flags & SDL_FULLSCREEN) != 0; };
 
-    EXPECT_EQ(Eval("graphics.setupwindow(640, 480)"), "True");
-    EXPECT_EQ(Eval("graphics.getwindowsize()"), "(640, 480)");
-    SDL_Surface* screen = SDL_GetVideoSurface();
-    ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(screen->w, 640);
-    EXPECT_EQ(screen->flags & SDL_FULLSCREEN, 0u);
-
+    EXPECT_EQ(Eval("graphics.setupwindow(640, 480), graphics.getwindowsize()"), "(True, (640, 480))");
+    EXPECT_EQ(SDL_GetVideoSurface()->w, 640);
+    EXPECT_FALSE(fullscreen());
+    EXPECT_EQ(Eval("graphics.togglefullscreen(), graphics.getwindowsize()"), "(None, (640, 480))");
+    EXPECT_TRUE(fullscreen());
     EXPECT_EQ(Eval("graphics.togglefullscreen()"), "None");
-    screen = SDL_GetVideoSurface();
-    EXPECT_NE(screen->flags & SDL_FULLSCREEN, 0u);
-    EXPECT_EQ(Eval("graphics.getwindowsize()"), "(640, 480)");
-    EXPECT_EQ(Eval("graphics.togglefullscreen()"), "None");
-    EXPECT_EQ(SDL_GetVideoSurface()->flags & SDL_FULLSCREEN, 0u);
-
-    EXPECT_EQ(Eval("graphics.setupfullscreen(800, 600)"), "True");
-    EXPECT_NE(SDL_GetVideoSurface()->flags & SDL_FULLSCREEN, 0u);
-    EXPECT_EQ(Eval("graphics.getwindowsize()"), "(800, 600)");
-
+    EXPECT_FALSE(fullscreen());
+    EXPECT_EQ(Eval("graphics.setupfullscreen(800, 600), graphics.getwindowsize()"), "(True, (800, 600))");
+    EXPECT_TRUE(fullscreen());
     // A mode SDL refuses: False, and the game goes on in the mode it had.
-    EXPECT_EQ(Eval("graphics.setupwindow(-1, 600)"), "False");
-    EXPECT_EQ(Eval("graphics.getwindowsize()"), "(800, 600)");
+    EXPECT_EQ(Eval("graphics.setupwindow(-1, 600), graphics.getwindowsize()"), "(False, (800, 600))");
 }
 
 } // namespace

@@ -15,27 +15,21 @@ namespace texturetest {
 
 sRgbaImage NoiseImage(int width, int height, uint32_t seed)
 {
-    sRgbaImage image{width, height, std::vector<uint8_t>(size_t(width) * height * 4)};
+    sRgbaImage image = SolidImage(width, height, 0, 0, 0);
     std::mt19937 random(seed);
     for (size_t i = 0; i < image.rgba.size(); i += 4) {
-        uint32_t value = random();
-        image.rgba[i] = uint8_t(value);
-        image.rgba[i + 1] = uint8_t(value >> 8);
-        image.rgba[i + 2] = uint8_t(value >> 16);
-        image.rgba[i + 3] = 255;
+        const uint32_t value = random();
+        for (int c = 0; c < 3; ++c)
+            image.rgba[i + c] = uint8_t(value >> (8 * c));
     }
     return image;
 }
 
 sRgbaImage SolidImage(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
-    sRgbaImage image{width, height, std::vector<uint8_t>(size_t(width) * height * 4)};
-    for (size_t i = 0; i < image.rgba.size(); i += 4) {
-        image.rgba[i] = r;
-        image.rgba[i + 1] = g;
-        image.rgba[i + 2] = b;
-        image.rgba[i + 3] = a;
-    }
+    sRgbaImage image{width, height, {}};
+    for (size_t i = 0; i < size_t(width) * height; ++i)
+        image.rgba.insert(image.rgba.end(), {r, g, b, a});
     return image;
 }
 
