@@ -2,6 +2,7 @@
 #include <SDL/SDL.h>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "input/InputManager.h"
 #include "support/EngineFixture.h"
@@ -10,8 +11,8 @@
 // through the input manager's joystick driver; everything else the tests use is real SDL.
 struct sFakeJoystick
 {
-    int numAxes = 6, opened = 0, closed = 0, highestAxisRead = -1;
-    Sint16 axes[8] = {};
+    int numAxes = 6, opened = 0, closed = 0;
+    Sint16 axes[6] = {};
     Uint8 hat = SDL_HAT_CENTERED;
 };
 inline sFakeJoystick g_FakeJoystick;
@@ -21,6 +22,17 @@ inline void JoystickFrame()
 {
     g_Input.m_TypedInputEnabled = false;
     g_Input.Update();
+}
+
+// One frame's input step with the console open, the keys changing while the events are pumped.
+// SDL writes its key-state array only for real window-system key events, so this makes Update's
+// own snapshot and pump, writes the array, then runs the typed-text step Update would run next.
+inline void TypingFrame(const std::vector<int>& hold = {}, const std::vector<int>& release = {})
+{
+    JoystickFrame();
+    std::for_each(release.begin(), release.end(), ReleaseKey);
+    std::for_each(hold.begin(), hold.end(), HoldKey);
+    g_Input.UpdateTypedInput();
 }
 
 // The engine started as the program starts it, finding the stand-in joystick; `input` imported.
@@ -38,8 +50,9 @@ protected:
         driver.Close = [](SDL_Joystick*) { ++g_FakeJoystick.closed; };
         driver.NumAxes = [](SDL_Joystick*) { return g_FakeJoystick.numAxes; };
         driver.GetAxis = [](SDL_Joystick*, int axis) {
-            g_FakeJoystick.highestAxisRead = std::max(g_FakeJoystick.highestAxisRead, axis);
-            return axis < 8 ? g_FakeJoystick.axes[axis] : Sint16(0);
+            // Only the first six axes that exist may be read.
+            EXPECT_LT(axis, std::min(g_FakeJoystick.numAxes, 6)) << "axis read";
+            return axis < 6 ? g_FakeJoystick.axes[axis] : Sint16(0);
         };
         driver.GetHat = [](SDL_Joystick*, int hat) { return hat == 0 ? g_FakeJoystick.hat : Uint8(0); };
         g_FakeJoystick = sFakeJoystick{};
@@ -54,16 +67,3 @@ protected:
         g_Input.SetJoystickDriver(sJoystickDriver{});
     }
 };
-
-// One frame's input step with the console open, the keys changed by `press` arriving while the
-// events are pumped. SDL writes its key-state array only for real window-system key events, so
-// the test makes Update's own snapshot and pump, then writes the array and runs the typed-text
-// step that Update would run next.
-template <typename Press>
-void TypingFrame(Press press)
-{
-    JoystickFrame();
-    press();
-    g_Input.UpdateTypedInput();
-}
-inline void TypingFrame() { TypingFrame([] {}); }

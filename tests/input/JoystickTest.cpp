@@ -2,13 +2,19 @@
 
 namespace {
 
-SDL_Event ButtonEvent(Uint8 type, Uint8 button)
+void PushButtonEvent(Uint8 type, Uint8 button)
 {
     SDL_Event event{};
     event.type = event.jbutton.type = type;
     event.jbutton.button = button;
     event.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    return event;
+    ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
+}
+
+void HandEventsToTheInputManager()
+{
+    for (SDL_Event event; SDL_PollEvent(&event);)
+        g_Input.HandleJoyStickEvent(event);
 }
 
 } // namespace
@@ -19,11 +25,10 @@ TEST_F(InputTest, JoystickButtonPressesReadDownUntilTheNextPoll)
 {
     EXPECT_EQ(g_FakeJoystick.opened, 1);
     ASSERT_TRUE(g_Input.Bind(422, SC_BUTTON_ACTION));
-    for (SDL_Event event : {ButtonEvent(SDL_JOYBUTTONDOWN, 2), ButtonEvent(SDL_JOYBUTTONUP, 3),
-                            ButtonEvent(SDL_JOYBUTTONDOWN, 14)})
-        ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
-    for (SDL_Event event; SDL_PollEvent(&event);)
-        g_Input.HandleJoyStickEvent(event);
+    PushButtonEvent(SDL_JOYBUTTONDOWN, 2);
+    PushButtonEvent(SDL_JOYBUTTONUP, 3);
+    PushButtonEvent(SDL_JOYBUTTONDOWN, 14);
+    HandEventsToTheInputManager();
     for (uint32_t id : {422u, 434u, SC_BUTTON_ACTION})
         EXPECT_TRUE(g_Input.IsKeyDown(id) && g_Input.IsKeyTriggered(id)) << id;
     EXPECT_FALSE(g_Input.IsKeyDown(421) || g_Input.IsKeyDown(423));
@@ -33,13 +38,13 @@ TEST_F(InputTest, JoystickButtonPressesReadDownUntilTheNextPoll)
     EXPECT_EQ(g_FakeJoystick.closed, 1);
 }
 
-TEST_F(InputTest, JoystickAxesHaveADeadZoneAndTriggerOnlyWhenPushedFromRest)
+TEST_F(InputTest, JoystickAxesAndHatTriggerOnlyWhenPushedFromRest)
 {
     const struct { Sint16 reading; bool negative, positive; } readings[] = {
         {0, false, false}, {9999, false, false}, {-9999, false, false}, {10000, false, true},
         {-10000, true, false}, {32767, false, true}, {-32768, true, false},
     };
-    for (const auto& axis : readings) {
+    for (const auto& axis : readings) {   // the dead zone
         g_FakeJoystick.axes[0] = g_FakeJoystick.axes[5] = axis.reading;
         JoystickFrame();
         EXPECT_EQ(g_Input.IsKeyDown(435) && g_Input.IsKeyDown(445), axis.negative) << axis.reading;
@@ -47,55 +52,42 @@ TEST_F(InputTest, JoystickAxesHaveADeadZoneAndTriggerOnlyWhenPushedFromRest)
         EXPECT_FALSE(g_Input.IsKeyDown(437) || g_Input.IsKeyDown(438));
     }
     g_FakeJoystick.axes[1] = -20000;
-    JoystickFrame();
-    EXPECT_TRUE(g_Input.IsKeyTriggered(437));
-    JoystickFrame();
-    EXPECT_TRUE(g_Input.IsKeyDown(437) && !g_Input.IsKeyTriggered(437));
-    g_FakeJoystick.axes[1] = 20000;   // straight across, no rest between the polls
-    JoystickFrame();
-    EXPECT_TRUE(g_Input.IsKeyDown(438));
-    EXPECT_FALSE(g_Input.IsKeyTriggered(438) || g_Input.IsKeyDown(437));
-}
-
-TEST_F(InputTest, OnlyTheFirstSixJoystickAxesThatExistAreRead)
-{
-    g_FakeJoystick.numAxes = 8;
-    JoystickFrame();
-    EXPECT_EQ(g_FakeJoystick.highestAxisRead, 5);
-    g_FakeJoystick.numAxes = 2;
-    g_FakeJoystick.axes[2] = 30000;
-    g_Input.Init();
-    JoystickFrame();
-    EXPECT_FALSE(g_Input.IsKeyDown(440));
-}
-
-TEST_F(InputTest, HatDirectionsReadTheirBitsAndTriggerWhenTheBitWasClear)
-{
     g_FakeJoystick.hat = SDL_HAT_RIGHTUP;
     JoystickFrame();
-    EXPECT_TRUE(g_Input.IsKeyDown(447) && g_Input.IsKeyDown(450) && g_Input.IsKeyTriggered(447));
+    for (uint32_t id : {437u, 447u, 450u})   // axis up, hat up and right
+        EXPECT_TRUE(g_Input.IsKeyDown(id) && g_Input.IsKeyTriggered(id)) << id;
     EXPECT_FALSE(g_Input.IsKeyDown(448) || g_Input.IsKeyDown(449));
+    g_FakeJoystick.axes[1] = 20000;   // straight across, no rest between the polls
     g_FakeJoystick.hat = SDL_HAT_LEFTUP;
     JoystickFrame();
-    EXPECT_FALSE(g_Input.IsKeyTriggered(447)) << "up was held through";
-    EXPECT_TRUE(g_Input.IsKeyTriggered(449));
-    EXPECT_FALSE(g_Input.IsKeyDown(450));
+    EXPECT_TRUE(g_Input.IsKeyDown(438) && !g_Input.IsKeyTriggered(438) && !g_Input.IsKeyDown(437));
+    EXPECT_TRUE(g_Input.IsKeyDown(447) && !g_Input.IsKeyTriggered(447)) << "hat up was held through";
+    EXPECT_TRUE(g_Input.IsKeyTriggered(449) && !g_Input.IsKeyDown(450));
+    g_FakeJoystick.numAxes = 8;   // the stand-in fails a read of any axis past the sixth that exists
+    JoystickFrame();
+    g_FakeJoystick.numAxes = 2;
+    JoystickFrame();
 }
 
-TEST_F(InputTest, OpenConsoleFreezesTheJoystickAndKeepsButtonPresses)
+// While the console is open, Update types instead of polling the joystick.
+TEST_F(InputTest, OpenConsoleTypesAndFreezesTheJoystickKeepingButtonPresses)
 {
-    SDL_Event press = ButtonEvent(SDL_JOYBUTTONDOWN, 0);
-    g_Input.HandleJoyStickEvent(press);
+    g_Input.m_TypedText = "x";
+    HoldKey(SDLK_BACKSPACE);   // held from before the frames: only its repeat can erase
+    JoystickFrame();
+    EXPECT_EQ(g_Input.m_TypedText, "x");
+    PushButtonEvent(SDL_JOYBUTTONDOWN, 0);
+    HandEventsToTheInputManager();
     g_FakeJoystick.axes[0] = 30000;
     g_FakeJoystick.hat = SDL_HAT_DOWN;
     g_Input.m_TypedInputEnabled = true;
     g_Input.Update();
     g_Input.Update();
+    EXPECT_EQ(g_Input.m_TypedText, "");
     EXPECT_FALSE(g_Input.IsKeyDown(436) || g_Input.IsKeyDown(448));
     EXPECT_TRUE(g_Input.IsKeyDown(420)) << "presses wait for the next poll";
     JoystickFrame();
-    EXPECT_TRUE(g_Input.IsKeyDown(436) && g_Input.IsKeyDown(448));
-    EXPECT_FALSE(g_Input.IsKeyDown(420));
+    EXPECT_TRUE(g_Input.IsKeyDown(436) && g_Input.IsKeyDown(448) && !g_Input.IsKeyDown(420));
 }
 
 // Without an open joystick no poll would ever clear a press.
@@ -104,9 +96,8 @@ TEST_F(InputTest, WithoutAJoystickEveryJoystickIdIsUp)
     g_Input.Cleanup();
     g_Input.SetJoystickDriver(sJoystickDriver{});   // SDL's own, which finds none here
     g_Input.Init();
-    JoystickFrame();
-    SDL_Event press = ButtonEvent(SDL_JOYBUTTONDOWN, 1);
-    g_Input.HandleJoyStickEvent(press);
+    PushButtonEvent(SDL_JOYBUTTONDOWN, 1);
+    HandEventsToTheInputManager();
     JoystickFrame();
     for (uint32_t id = SC_JOYSTICK_BUTTON_FIRST; id <= SC_JOYSTICK_HAT_LAST; ++id)
         EXPECT_FALSE(g_Input.IsKeyDown(id) || g_Input.IsKeyTriggered(id)) << id;

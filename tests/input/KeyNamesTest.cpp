@@ -9,9 +9,8 @@
 TEST(KeyNames, NamesGiveTheirIdsAndIdsTheirReadableNames)
 {
     const struct { const char* name; uint32_t id; const char* readable; } keys[] = {
-        {"SDLK_BACKSPACE", 8, "backspace"}, {"SDLK_QUOTEDBL", 34, "quotedbl"}, {"SDLK_0", 48, "0"},
-        {"SDLK_AT", 64, "@"}, {"SDLK_BACKQUOTE", 96, "grave"}, {"SDLK_z", 122, "z"},
-        {"SDLK_KP_EQUALS", 272, "keypad equals"}, {"SDLK_F15", 296, "F15"},
+        {"SDLK_BACKSPACE", 8, "backspace"}, {"SDLK_QUOTEDBL", 34, "quotedbl"}, {"SDLK_AT", 64, "@"},
+        {"SDLK_BACKQUOTE", 96, "grave"}, {"SDLK_KP_EQUALS", 272, "keypad equals"}, {"SDLK_F15", 296, "F15"},
         {"SDLK_LSUPER", 311, "left windows key"}, {"SDLK_EURO", 321, "euro"},
         {"SC_JOYSTICK_BUTTON14", 434, "joystick button 14"}, {"SC_JOYSTICK_AXIS_DOWN", 438, "joystick axis down"},
         {"SC_JOYSTICK_AXIS_3+", 440, "joystick axis 3 +"}, {"SC_JOYSTICK_HAT_RIGHT", 450, "joystick hat right"},
@@ -23,11 +22,8 @@ TEST(KeyNames, NamesGiveTheirIdsAndIdsTheirReadableNames)
     for (const char* name : {"SDLK_A", "SDLK_CARET", "SDLK_WORLD_0", "sdlk_a", "SDLK_a ", "", "SC_BUTTON_ACTION",
                              "SC_JOYSTICK_AXIS_2+", "SC_JOYSTICK_BUTTON15"})
         EXPECT_EQ(g_Input.KeynameStringToInt(name), SC_INVALID_KEY) << '"' << name << '"';
-    const char* buttons[] = {"SC_BUTTON_ACTION", "SC_BUTTON_CANCEL", "SC_BUTTON_INVENTORY",
-                             "SC_BUTTON_SWITCH", "SC_BUTTON_MENU",   "SC_AXIS_UP",
-                             "SC_AXIS_DOWN",     "SC_AXIS_LEFT",     "SC_AXIS_RIGHT"};
-    for (uint32_t i = 0; i < 9; ++i)
-        EXPECT_EQ(g_Input.KeymapStringToInt(buttons[i]), SC_BUTTON_ACTION + i) << buttons[i];
+    for (uint32_t button = SC_BUTTON_ACTION; button <= SC_AXIS_RIGHT; ++button)
+        EXPECT_EQ(g_Input.KeymapStringToInt(LogicalButtonName(button)), button);
     for (const char* name : {"SDLK_RETURN", "sc_button_action", "SC_BUTTON_ACTION ", "", "SC_AXIS"})
         EXPECT_EQ(g_Input.KeymapStringToInt(name), 0u) << '"' << name << '"';
 }
@@ -37,23 +33,18 @@ TEST(KeyNames, NamesGiveTheirIdsAndIdsTheirReadableNames)
 TEST(KeyNames, EveryNameRoundTripsThroughItsKeyId)
 {
     std::set<std::string> names;
-    std::set<uint32_t> ids;
+    std::set<uint32_t> ids{94}, readable;
     for (int i = 0; i < k_NumKeyNames; ++i) {
-        std::string name(KeyNameAt(i));
-        uint32_t id = g_Input.KeynameStringToInt(name);
-        ASSERT_NE(id, SC_INVALID_KEY) << '"' << name << '"';
-        names.insert(name);
-        ids.insert(id);
+        names.insert(std::string(KeyNameAt(i)));
+        ids.insert(g_Input.KeynameStringToInt(KeyNameAt(i)));
     }
-    EXPECT_EQ(names.size(), 163u);
-    EXPECT_EQ(ids.size(), 163u);
-    EXPECT_EQ(KeyNameAt(163), "");
-    std::set<uint32_t> readable;
     for (uint32_t id = 0; id < 2000; ++id)
         if (g_Input.KeyIDToName(id) != "Undefined Key")
             readable.insert(id);
+    EXPECT_EQ(names.size(), 163u);
+    EXPECT_EQ(KeyNameAt(163), "");
+    EXPECT_EQ(ids.size(), 164u);
+    EXPECT_EQ(readable, ids);
     EXPECT_EQ(g_Input.KeyIDToName(94), "caret");
     EXPECT_EQ(g_Input.KeyIDToName(0xFFFFFFFF), "Undefined Key");
-    ids.insert(94);
-    EXPECT_EQ(readable, ids);
 }
