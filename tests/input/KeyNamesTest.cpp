@@ -24,8 +24,7 @@ TEST(KeyNames, NamesGiveTheirIdsAndIdsTheirReadableNames)
         EXPECT_EQ(g_Input.KeynameStringToInt(name), SC_INVALID_KEY) << '"' << name << '"';
     for (uint32_t button = SC_BUTTON_ACTION; button <= SC_AXIS_RIGHT; ++button)
         EXPECT_EQ(g_Input.KeymapStringToInt(LogicalButtonName(button)), button);
-    for (const char* name : {"SDLK_RETURN", "sc_button_action", "SC_BUTTON_ACTION ", "", "SC_AXIS"})
-        EXPECT_EQ(g_Input.KeymapStringToInt(name), 0u) << '"' << name << '"';
+    EXPECT_EQ(g_Input.KeymapStringToInt("sc_button_action"), 0u);
 }
 
 // Every program-facing name leads to a key with a readable name, and every readable name but
