@@ -1,18 +1,20 @@
+#include <initializer_list>
+#include <utility>
+
 #include "input/InputFixture.h"
 
 namespace {
 
-void PushButtonEvent(Uint8 type, Uint8 button)
+// Joystick button events through SDL's queue, handed to the input manager as the main loop does.
+void SendButtonEvents(std::initializer_list<std::pair<Uint8, Uint8>> events)
 {
-    SDL_Event event{};
-    event.type = event.jbutton.type = type;
-    event.jbutton.button = button;
-    event.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
-}
-
-void HandEventsToTheInputManager()
-{
+    for (auto [type, button] : events) {
+        SDL_Event event{};
+        event.type = event.jbutton.type = type;
+        event.jbutton.button = button;
+        event.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
+    }
     for (SDL_Event event; SDL_PollEvent(&event);)
         g_Input.HandleJoyStickEvent(event);
 }
@@ -25,10 +27,7 @@ TEST_F(InputTest, JoystickButtonPressesReadDownUntilTheNextPoll)
 {
     EXPECT_EQ(g_FakeJoystick.opened, 1);
     ASSERT_TRUE(g_Input.Bind(422, SC_BUTTON_ACTION));
-    PushButtonEvent(SDL_JOYBUTTONDOWN, 2);
-    PushButtonEvent(SDL_JOYBUTTONUP, 3);
-    PushButtonEvent(SDL_JOYBUTTONDOWN, 14);
-    HandEventsToTheInputManager();
+    SendButtonEvents({{SDL_JOYBUTTONDOWN, 2}, {SDL_JOYBUTTONUP, 3}, {SDL_JOYBUTTONDOWN, 14}});
     for (uint32_t id : {422u, 434u, SC_BUTTON_ACTION})
         EXPECT_TRUE(g_Input.IsKeyDown(id) && g_Input.IsKeyTriggered(id)) << id;
     EXPECT_FALSE(g_Input.IsKeyDown(421) || g_Input.IsKeyDown(423));
@@ -76,8 +75,7 @@ TEST_F(InputTest, OpenConsoleTypesAndFreezesTheJoystickKeepingButtonPresses)
     HoldKey(SDLK_BACKSPACE);   // held from before the frames: only its repeat can erase
     JoystickFrame();
     EXPECT_EQ(g_Input.m_TypedText, "x");
-    PushButtonEvent(SDL_JOYBUTTONDOWN, 0);
-    HandEventsToTheInputManager();
+    SendButtonEvents({{SDL_JOYBUTTONDOWN, 0}});
     g_FakeJoystick.axes[0] = 30000;
     g_FakeJoystick.hat = SDL_HAT_DOWN;
     g_Input.m_TypedInputEnabled = true;
@@ -96,8 +94,7 @@ TEST_F(InputTest, WithoutAJoystickEveryJoystickIdIsUp)
     g_Input.Cleanup();
     g_Input.SetJoystickDriver(sJoystickDriver{});   // SDL's own, which finds none here
     g_Input.Init();
-    PushButtonEvent(SDL_JOYBUTTONDOWN, 1);
-    HandEventsToTheInputManager();
+    SendButtonEvents({{SDL_JOYBUTTONDOWN, 1}});
     JoystickFrame();
     for (uint32_t id = SC_JOYSTICK_BUTTON_FIRST; id <= SC_JOYSTICK_HAT_LAST; ++id)
         EXPECT_FALSE(g_Input.IsKeyDown(id) || g_Input.IsKeyTriggered(id)) << id;
