@@ -2,61 +2,20 @@
 #include <SDL/SDL.h>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "input/InputManager.h"
 #include "support/EngineFixture.h"
-
-// SDL's video (which owns the key-state array) and joystick subsystems and the input manager on
-// their own: without the script host the key map is the one an empty configuration gives.
-class InputTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK), 0) << SDL_GetError();
-        g_Input.Init();
-    }
-    void TearDown() override
-    {
-        g_Input.Cleanup();
-        SDL_Quit();
-    }
-};
 
 // No joystick exists where the tests run, so this scripted one stands in for the hardware,
 // through the input manager's joystick driver; everything else the tests use is real SDL.
 struct sFakeJoystick
 {
-    int count = 1;
-    int numAxes = 6;
-    Sint16 axes[8] = {};
+    int numAxes = 6, opened = 0, closed = 0;
+    Sint16 axes[6] = {};
     Uint8 hat = SDL_HAT_CENTERED;
-    int opened = 0;
-    int closed = 0;
-    int highestAxisRead = -1;
 };
-
 inline sFakeJoystick g_FakeJoystick;
-
-inline sJoystickDriver FakeJoystickDriver()
-{
-    sJoystickDriver driver;
-    driver.NumJoysticks = [] { return g_FakeJoystick.count; };
-    driver.Open = [](int index) -> SDL_Joystick* {
-        if (index != 0 || index >= g_FakeJoystick.count)
-            return nullptr;
-        ++g_FakeJoystick.opened;
-        return reinterpret_cast<SDL_Joystick*>(&g_FakeJoystick);
-    };
-    driver.Close = [](SDL_Joystick*) { ++g_FakeJoystick.closed; };
-    driver.NumAxes = [](SDL_Joystick*) { return g_FakeJoystick.numAxes; };
-    driver.GetAxis = [](SDL_Joystick*, int axis) -> Sint16 {
-        g_FakeJoystick.highestAxisRead = std::max(g_FakeJoystick.highestAxisRead, axis);
-        return axis >= 0 && axis < 8 ? g_FakeJoystick.axes[axis] : 0;
-    };
-    driver.GetHat = [](SDL_Joystick*, int hat) -> Uint8 { return hat == 0 ? g_FakeJoystick.hat : 0; };
-    return driver;
-}
 
 // One frame's input step with the console closed: snapshot, event pump, joystick poll.
 inline void JoystickFrame()
@@ -65,16 +24,46 @@ inline void JoystickFrame()
     g_Input.Update();
 }
 
-// One frame's input step with the console open, the keys changed by `press` arriving while the
-// events are pumped. SDL writes its key-state array only for real window-system key events, so
-// the test makes Update's own snapshot and pump, then writes the array and runs the typed-text
-// step that Update would run next.
-template <typename Press>
-void TypingFrame(Press press)
+// One frame's input step with the console open, the keys changing while the events are pumped.
+// SDL writes its key-state array only for real window-system key events, so this makes Update's
+// own snapshot and pump, writes the array, then runs the typed-text step Update would run next.
+inline void TypingFrame(const std::vector<int>& hold = {}, const std::vector<int>& release = {})
 {
-    g_Input.m_TypedInputEnabled = false;   // the snapshot and pump, without a step of their own
-    g_Input.Update();
-    press();
+    JoystickFrame();
+    std::for_each(release.begin(), release.end(), ReleaseKey);
+    std::for_each(hold.begin(), hold.end(), HoldKey);
     g_Input.UpdateTypedInput();
 }
-inline void TypingFrame() { TypingFrame([] {}); }
+
+// The engine started as the program starts it, finding the stand-in joystick; `input` imported.
+class InputTest : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        sJoystickDriver driver;
+        driver.NumJoysticks = [] { return 1; };
+        driver.Open = [](int index) -> SDL_Joystick* {
+            ++g_FakeJoystick.opened;
+            return index == 0 ? reinterpret_cast<SDL_Joystick*>(&g_FakeJoystick) : nullptr;
+        };
+        driver.Close = [](SDL_Joystick*) { ++g_FakeJoystick.closed; };
+        driver.NumAxes = [](SDL_Joystick*) { return g_FakeJoystick.numAxes; };
+        driver.GetAxis = [](SDL_Joystick*, int axis) {
+            // Only the first six axes that exist may be read.
+            EXPECT_LT(axis, std::min(g_FakeJoystick.numAxes, 6)) << "axis read";
+            return axis < 6 ? g_FakeJoystick.axes[axis] : Sint16(0);
+        };
+        driver.GetHat = [](SDL_Joystick*, int hat) { return hat == 0 ? g_FakeJoystick.hat : Uint8(0); };
+        g_FakeJoystick = sFakeJoystick{};
+        g_Input.SetJoystickDriver(driver);
+        EngineTest::SetUp();
+        ASSERT_EQ(Exec("import input"), "");
+        JoystickFrame();
+    }
+    void TearDown() override
+    {
+        EngineTest::TearDown();
+        g_Input.SetJoystickDriver(sJoystickDriver{});
+    }
+};

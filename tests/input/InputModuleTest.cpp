@@ -2,74 +2,38 @@
 
 #include "input/InputFixture.h"
 
-namespace {
-
-class InputModuleTest : public EngineTest
-{
-protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        ASSERT_EQ(Exec("import input"), "");
-        JoystickFrame();
-    }
-};
-
-struct sCall
-{
-    const char* expression;
-    const char* result;
-};
-
-} // namespace
-
-TEST_F(InputModuleTest, IskeydownAndIskeytriggeredSeeAKeyPressedThroughSdl)
+TEST_F(InputTest, ScriptsSeeKeysLogicalButtonsAndTheJoystickHeldAndTriggered)
 {
     HoldKey(SDLK_q);
-    EXPECT_EQ(Eval("input.iskeydown('SDLK_q')"), "True");
-    EXPECT_EQ(Eval("input.iskeytriggered('SDLK_q')"), "True");
-    EXPECT_EQ(Eval("input.iskeydown('SDLK_w')"), "False");
+    HoldKey(SDLK_UP);
+    g_FakeJoystick.hat = SDL_HAT_LEFT;
     JoystickFrame();
-    EXPECT_EQ(Eval("input.iskeydown('SDLK_q')"), "True");
-    EXPECT_EQ(Eval("input.iskeytriggered('SDLK_q')"), "False");
-}
-
-TEST_F(InputModuleTest, ButtonFunctionsAskTriggeredByDefaultAndHeldWithFalse)
-{
-    const struct { const char* function; int key; } buttons[] = {
-        {"action", SDLK_RETURN}, {"cancel", SDLK_BACKSPACE}, {"inventory", SDLK_RCTRL},
-        {"switch", SDLK_TAB},    {"menu", SDLK_ESCAPE},
-    };
-    for (const auto& button : buttons) {
-        std::string function = std::string("input.") + button.function;
-        SCOPED_TRACE(function);
-        EXPECT_EQ(Eval(function + "(False)"), "False");
-        HoldKey(button.key);
-        EXPECT_EQ(Eval(function + "()"), "True");
-        EXPECT_EQ(Eval(function + "(True)"), "True");
-        EXPECT_EQ(Eval(function + "(False)"), "True");
+    HoldKey(SDLK_RETURN);
+    const std::string names = " for k in ('SDLK_q', 'SDLK_RETURN', 'SDLK_w', 'SC_BUTTON_ACTION', 'SC_AXIS_UP',"
+                              " 'SC_AXIS_DOWN', 'SC_JOYSTICK_HAT_LEFT', 'SC_JOYSTICK_HAT_UP')]";
+    EXPECT_EQ(Eval("[input.iskeydown(k)" + names), "[True, True, False, True, True, False, True, False]");
+    EXPECT_EQ(Eval("[input.iskeytriggered(k)" + names), "[False, True, False, True, False, False, True, False]");
+    ReleaseKey(SDLK_RETURN);
+    // Each button function reads its own key only: triggered by default (1) and with True (2),
+    // held with False (4).
+    const int keys[] = {SDLK_RETURN, SDLK_BACKSPACE, SDLK_RCTRL, SDLK_TAB, SDLK_ESCAPE};
+    const char* read = "[b() + 2 * b(True) + 4 * b(False) for b in (input.action, input.cancel,"
+                       " input.inventory, input.switch, input.menu)]";
+    for (int i = 0; i < 5; ++i) {
+        std::string pressed = "[0, 0, 0, 0, 0]", held = pressed;
+        pressed[size_t(1 + 3 * i)] = '7';
+        held[size_t(1 + 3 * i)] = '4';
+        HoldKey(keys[i]);
+        EXPECT_EQ(Eval(read), pressed);
         JoystickFrame();
-        EXPECT_EQ(Eval(function + "()"), "False");
-        EXPECT_EQ(Eval(function + "(False)"), "True");
-        ReleaseKey(button.key);
+        EXPECT_EQ(Eval(read), held);
+        ReleaseKey(keys[i]);
     }
 }
 
-TEST_F(InputModuleTest, LogicalButtonNamesWorkInIskeydownAndIskeytriggered)
+TEST_F(InputTest, BadArgumentsRaiseTheInterpretersErrorsAndDocsAreTheScriptsOwn)
 {
-    HoldKey(SDLK_RETURN);
-    HoldKey(SDLK_UP);
-    EXPECT_EQ(Eval("input.iskeydown('SC_BUTTON_ACTION') == input.action(False) == True"), "True");
-    EXPECT_EQ(Eval("input.iskeytriggered('SC_AXIS_UP')"), "True");
-    EXPECT_EQ(Eval("input.iskeydown('SC_AXIS_DOWN')"), "False");
-    JoystickFrame();
-    ReleaseKey(SDLK_RETURN);
-    EXPECT_EQ(Eval("input.iskeydown('SC_BUTTON_ACTION') == input.action(False) == False"), "True");
-}
-
-TEST_F(InputModuleTest, BadArgumentsRaiseTheInterpretersErrors)
-{
-    const sCall calls[] = {
+    const struct { const char* expression; const char* result; } calls[] = {
         {"input.iskeydown('q')", "ValueError: 'q' is an invalid key name"},
         {"input.iskeytriggered('SDLK_A')", "ValueError: 'SDLK_A' is an invalid key name"},
         {"input.iskeydown('')", "ValueError: '' is an invalid key name"},
@@ -87,40 +51,13 @@ TEST_F(InputModuleTest, BadArgumentsRaiseTheInterpretersErrors)
         {"input.bind('SDLK_F5', 'SC_BUTTON_NONE')", "ValueError: 'SC_BUTTON_NONE' is an invalid key name"},
         {"input.bind('SDLK_F5', 'SDLK_RETURN')", "ValueError: 'SDLK_RETURN' is an invalid key name"},
         {"input.bind('SDLK_RETURN', 'SC_BUTTON_CANCEL')", "ValueError: '13' is already bound"},
+        {"[config['SC_BUTTON_ACTION'], config['SC_BUTTON_CANCEL'], config['SC_BUTTON_SWITCH']]", "[13, 8, 9]"},
+        {"input.iskeydown.__doc__, input.iskeytriggered.__doc__, input.bind.__doc__, input.__doc__",
+         "('Check to see if a key is down.', 'Check to see if a key is triggered.',"
+         " 'Bind a key to the specified button', None)"},
+        {"{getattr(input, b).__doc__.replace(b, 'X') for b in ('action', 'cancel', 'inventory', 'switch', 'menu')}",
+         "{'Check to see if X key is down/triggered.'}"},
     };
-    for (const sCall& call : calls)
+    for (const auto& call : calls)
         EXPECT_EQ(Eval(call.expression), call.result) << call.expression;
-    EXPECT_EQ(Eval("[config['SC_BUTTON_ACTION'], config['SC_BUTTON_CANCEL'], config['SC_BUTTON_SWITCH']]"),
-              "[13, 8, 9]");
-}
-
-TEST_F(InputModuleTest, BindMovesASwitchToAFreeKey)
-{
-    EXPECT_EQ(Eval("input.bind('SDLK_F5', 'SC_BUTTON_SWITCH')"), "None");
-    EXPECT_EQ(Eval("config['SC_BUTTON_SWITCH']"), "286");
-    HoldKey(SDLK_TAB);
-    EXPECT_EQ(Eval("input.switch(False)"), "False");
-    HoldKey(SDLK_F5);
-    EXPECT_EQ(Eval("input.switch(False)"), "True");
-    EXPECT_EQ(Eval("input.bind('SDLK_TAB', 'SC_BUTTON_ACTION')"), "None");
-    EXPECT_EQ(Eval("input.action(False)"), "True");
-}
-
-TEST_F(InputModuleTest, FunctionsCarryTheirDocumentation)
-{
-    const sCall docs[] = {
-        {"input.iskeydown.__doc__", "'Check to see if a key is down.'"},
-        {"input.iskeytriggered.__doc__", "'Check to see if a key is triggered.'"},
-        {"input.action.__doc__", "'Check to see if action key is down/triggered.'"},
-        {"input.cancel.__doc__", "'Check to see if cancel key is down/triggered.'"},
-        {"input.inventory.__doc__", "'Check to see if inventory key is down/triggered.'"},
-        {"input.switch.__doc__", "'Check to see if switch key is down/triggered.'"},
-        {"input.menu.__doc__", "'Check to see if menu key is down/triggered.'"},
-        {"input.bind.__doc__", "'Bind a key to the specified button'"},
-        {"input.__doc__", "None"},
-        {"sorted(name for name in dir(input) if not name.startswith('_'))",
-         "['action', 'bind', 'cancel', 'inventory', 'iskeydown', 'iskeytriggered', 'menu', 'switch']"},
-    };
-    for (const sCall& doc : docs)
-        EXPECT_EQ(Eval(doc.expression), doc.result) << doc.expression;
 }
