@@ -1,63 +1,138 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <SDL/SDL.h>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
+#include <unistd.h>
 #include <vector>
 
 #include "sound/SoundManager.h"
 
 constexpr int TEST_RATE = 44100;
+constexpr int FULL = 16000;   // the peak of every generated tone
 
-// Which output side a generated tone sounds on.
-enum class eSide { Left, Right, Both };
+inline std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
-// A sine tone of `seconds` at `hz`, peak `amplitude`, 16-bit at 44100 Hz; stereo files carry it
-// on the chosen side(s) only, which lets a capture tell music files apart through any fade.
-std::vector<int16_t> MakeTone(double seconds, double hz, int amplitude, int channels, eSide side = eSide::Both,
-                              int rate = TEST_RATE);
-void WriteWav(const std::filesystem::path& path, const std::vector<int16_t>& samples, int channels,
-              int rate = TEST_RATE, int bitsPerSample = 16);
+// A 16-bit 44100 Hz WAV of a 441 Hz sine; a stereo one sounds on the chosen sides only, so that a
+// capture tells music files apart at any point of a fade.
+inline void WriteTone(const std::filesystem::path& path, double seconds, int channels = 1, bool left = true,
+                      bool right = true)
+{
+    std::string samples, wav;
+    auto put = [](std::string& out, uint32_t v, int bytes) { while (bytes--) out += char(v), v >>= 8; };
+    for (long i = 0; i < std::lround(seconds * TEST_RATE); ++i) {
+        const auto v = uint16_t(std::lround(FULL * std::sin(2.0 * M_PI * 441.0 * double(i) / TEST_RATE)));
+        put(samples, channels == 1 || left ? v : 0, 2);
+        if (channels == 2)
+            put(samples, right ? v : 0, 2);
+    }
+    const uint32_t size = uint32_t(samples.size()), block = 2u * uint32_t(channels);
+    wav = "RIFF";
+    put(wav, 36 + size, 4);
+    wav += "WAVEfmt ";
+    put(wav, 16, 4), put(wav, 1, 2), put(wav, uint32_t(channels), 2), put(wav, TEST_RATE, 4);
+    put(wav, TEST_RATE * block, 4), put(wav, block, 2), put(wav, 16, 2);
+    wav += "data";
+    put(wav, size, 4);
+    std::ofstream(path, std::ios::binary) << wav << samples;
+}
 
 struct sLevels
 {
-    int left = 0;    // peak absolute sample
-    int right = 0;
-    long firstFrame = 0, endFrame = 0;   // frame span in the capture
+    int left = 0, right = 0;   // peak absolute samples
 };
 
-// A run of sound bounded by at least `minGapFrames` of exact silence on both sides.
-std::vector<sLevels> SplitIntoSounds(const std::vector<int16_t>& stereo, long minGapFrames = 1000);
-// Peak levels over consecutive windows of `windowFrames`.
-std::vector<sLevels> WindowLevels(const std::vector<int16_t>& stereo, long windowFrames);
+// Peaks over windows of `window` frames of what SDL's disk driver wrote (16-bit stereo).
+inline std::vector<sLevels> WindowLevels(const std::filesystem::path& capture, long window)
+{
+    const std::string bytes = ReadBytes(capture);
+    std::vector<int16_t> stereo(bytes.size() / 4 / size_t(window) * size_t(window) * 2);
+    std::memcpy(stereo.data(), bytes.data(), stereo.size() * 2);
+    std::vector<sLevels> windows(stereo.size() / 2 / size_t(window));
+    for (size_t i = 0; i < stereo.size(); ++i) {
+        int& peak = i % 2 ? windows[i / 2 / size_t(window)].right : windows[i / 2 / size_t(window)].left;
+        peak = std::max(peak, std::abs(int(stereo[i])));
+    }
+    return windows;
+}
 
-// A working directory of its own and a manager of the test's own (never the global one), opened
-// on SDL's disk driver (output captured as raw 16-bit stereo) or its dummy driver.
+// The peaks of each run of sound after silence of at least 1024 frames.
+inline std::vector<sLevels> SplitIntoSounds(const std::filesystem::path& capture)
+{
+    std::vector<sLevels> sounds;
+    bool silent = true;
+    for (const sLevels& w : WindowLevels(capture, 1024)) {
+        if (silent && (w.left || w.right))
+            sounds.emplace_back();
+        if ((silent = !w.left && !w.right))
+            continue;
+        sounds.back() = {std::max(sounds.back().left, w.left), std::max(sounds.back().right, w.right)};
+    }
+    return sounds;
+}
+
+// A working directory and a manager of the test's own (never g_Sound).
 class MixerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        m_Dir = std::filesystem::temp_directory_path() / ("brackwater-sound-" + std::to_string(getpid()));
+        std::filesystem::create_directories(m_Dir);
+        std::filesystem::current_path(m_Dir);
+    }
+    void TearDown() override
+    {
+        m_Sound.Quit();
+        std::filesystem::current_path(m_Dir.parent_path());
+        std::filesystem::remove_all(m_Dir);
+    }
 
-    void OpenOnDiskDriver();
-    void OpenOnDummyDriver();
-    std::vector<int16_t> StopAndReadCapture();   // quits the manager, which closes the file
-
-    // Calls Update about every 10 ms for `ms` of real time, as frames would.
-    void RunFrames(int ms);
-    void WaitUntilSilent(int channel, int timeoutMs = 3000);
-
-    std::filesystem::path Tone(const std::string& name, double seconds, int amplitude = 16000,
-                               eSide side = eSide::Both, int channels = 1, double hz = 441.0);
-    int OpenFileCount(const std::filesystem::path& path) const;   // descriptors this process holds
+    // On SDL's "disk" driver the mixer's output is captured to capture.raw; "dummy" discards it.
+    void Open(const char* driver)
+    {
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        setenv("SDL_DISKAUDIOFILE", (m_Dir / "capture.raw").c_str(), 1);
+        m_Sound.Init();
+        int frequency = 0, channels = 0;
+        Uint16 format = 0;
+        ASSERT_EQ(Mix_QuerySpec(&frequency, &format, &channels), 1) << "the " << driver << " driver did not open";
+        ASSERT_EQ(std::tuple(frequency, format, channels), std::tuple(44100, Uint16(AUDIO_S16SYS), 2));
+    }
+    std::filesystem::path StopCapture()
+    {
+        m_Sound.Quit();   // closes the capture file
+        return m_Dir / "capture.raw";
+    }
+    // Update about every 10 ms for `ms` of real time, as frames would.
+    void RunFrames(int ms)
+    {
+        for (const Uint32 end = SDL_GetTicks() + Uint32(ms); SDL_GetTicks() < end; SDL_Delay(10))
+            m_Sound.Update();
+    }
+    // Descriptors of this process open on `path`: whether a stream was loaded and released.
+    static int OpenFileCount(const std::filesystem::path& path)
+    {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            count += std::filesystem::read_symlink(entry.path(), error) == std::filesystem::weakly_canonical(path);
+        }
+        return count;
+    }
 
     std::filesystem::path m_Dir;
-    std::filesystem::path m_CapturePath;
     SoundManager m_Sound;
-
-private:
-    std::filesystem::path m_OldDir;
 };
-
-std::string DescribeLevels(const std::vector<sLevels>& levels);
