@@ -62,7 +62,7 @@ TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsAnimatesAndMeasures)
     EXPECT_EQ(pModel, ModelFromObject(pointerObject.Get()));
 }
 
-TEST_F(ModelModuleTest, AnimateFromAScriptDrawsWithTheDefaults)
+TEST_F(ModelModuleTest, AnimateAndDrawFromAScriptUseTheDefaults)
 {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -71,29 +71,22 @@ TEST_F(ModelModuleTest, AnimateFromAScriptDrawsWithTheDefaults)
     glLoadIdentity();
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
-    glColor3f(1, 1, 1);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.AddFrame('b.obj')\n_model.cModel_Animate(m, 0, 0.5, 0, 0, 0)"), "");
-    const sImage scripted = ReadFrame();
-    glClear(GL_COLOR_BUFFER_BIT);
-    cModel direct("a.obj");
+    auto drawn = [](auto draw) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        draw();
+        return ReadFrame().rgb;
+    };
+    cModel direct("a.obj"), single("b.obj");
     direct.AddFrame("b.obj");
-    direct.Animate(0, 0.5f, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1);
-    const sImage native = ReadFrame();
-    EXPECT_EQ(scripted.rgb, native.rgb);
-    EXPECT_GT(std::count_if(scripted.rgb.begin(), scripted.rgb.end(), [](uint8_t c) { return c != 0; }), 1000);
-
-    // Draw of a static model, with its defaults too.
-    glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_EQ(Exec("s = model.cModel('b.obj')\ns.MakeStatic()\n_model.cModel_Draw(s, 0.5, 0, 0)"), "");
-    const sImage scriptedStatic = ReadFrame();
-    glClear(GL_COLOR_BUFFER_BIT);
-    cModel single("b.obj");
     single.MakeStatic();
-    single.Draw(0.5f, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1);
-    EXPECT_EQ(scriptedStatic.rgb, ReadFrame().rgb);
-    EXPECT_NE(scriptedStatic.rgb, scripted.rgb);
+    const auto scripted =
+        drawn([&] { ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.AddFrame('b.obj')\n_model.cModel_Animate(m, 0, 0.5, 0, 0, 0)"), ""); });
+    EXPECT_EQ(scripted, drawn([&] { direct.Animate(0, 0.5f, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1); }));
+    EXPECT_GT(std::count_if(scripted.begin(), scripted.end(), [](uint8_t c) { return c != 0; }), 1000);
+    const auto scriptedStatic =
+        drawn([&] { ASSERT_EQ(Exec("s = model.cModel('b.obj')\ns.MakeStatic()\n_model.cModel_Draw(s, 0.5, 0, 0)"), ""); });
+    EXPECT_EQ(scriptedStatic, drawn([&] { single.Draw(0.5f, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1); }));
+    EXPECT_NE(scriptedStatic, scripted);
 }
 
 TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)

@@ -58,24 +58,6 @@ TEST_F(HandleCollisionsTest, AFreeMoveArrivesAndAMoverWithoutSizeStays)
     EXPECT_FALSE(HasEllipsoidSize(*flat.model));
 }
 
-TEST_F(HandleCollisionsTest, WithoutOtherObjectsTheSetHoldsTheRoomTrianglesAlone)
-{
-    cModel* room = Load(roomgen::MakeRoom(7, 200));
-    LoadRoomTriangles({room}, {}, {1, 1, 1});
-    std::vector<CollisionTriangle> expected;
-    room->GetTriangles(expected);
-    const std::vector<CollisionTriangle>& actual = GetRoomTriangles();
-    ASSERT_EQ(actual.size(), expected.size());
-    for (size_t i = 0; i < actual.size(); ++i)
-        EXPECT_TRUE(SameBits(actual[i].p1, expected[i].p1) && SameBits(actual[i].p3, expected[i].p3)) << i;
-    LoadRoomTriangles({room}, {{room}, {room}}, {1, 1, 1});
-    EXPECT_EQ(GetRoomTriangles().size(), expected.size() + 24);
-    CollisionModel mover{Load(roomgen::MakeBox(2, 2, 2)), {0, 1, 0}};   // a unit sphere: no scaling
-    HandleCollisions(mover, {0.5f, 1, 0}, {room}, {mover});
-    ASSERT_EQ(GetRoomTriangles().size(), expected.size() + 12);
-    EXPECT_TRUE(SameBits(GetRoomTriangles()[7].p2, actual[7].p2));
-}
-
 TEST_F(HandleCollisionsTest, ABoxWithoutRotationIsAxisAlignedAndCentredOnItsPosition)
 {
     CollisionModel object{Load(roomgen::MakeBox(2, 4, 6)), {10, 20, 30}, {0, 1, 0}, 0};
