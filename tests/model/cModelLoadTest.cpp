@@ -49,10 +49,6 @@ std::string Faces(const cModel& model)
     return text;
 }
 
-const char* const k_Square = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\n"
-                             "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 0 1 0\nvn 1 0 0\n"
-                             "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nusemtl m\n";
-
 const char* const k_Materials = "newmtl skin\nNs 10\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\nKs 0.7 0.8 0.9\n"
                                 "newmtl hair\nNs 20\nKa 1 1 1\nKd 1 1 1\nKs 1 1 1\n";
 
@@ -60,87 +56,28 @@ using LoaderTest = ScriptPackageTest;
 
 } // namespace
 
-TEST_F(LoaderTest, FaceTokensFollowTheSingleSpaceAndAtoiRules)
-{
-    struct sCase { const char* line; const char* faces; };
-    const sCase cases[] = {
-        {"f 1 2 3", "[m:-1] (0/0/0 1/0/0 2/0/0)"},
-        {"f 1//2 3//4 5//6", "[m:-1] (0/-1/1 2/-1/3 4/-1/5)"},
-        {"f 1/1/1 2/2/2 3/3/3 4/4/4", "[m:-1] (0/0/0 1/1/1 2/2/2) (0/0/0 2/2/2 3/3/3)"},
-        {"f 1/2 2/3 3/4", "[m:-1] (0/1/0 1/2/0 2/3/0)"},
-        {"f 3/1/2/9 1/1/1 2/1/1", "[m:-1] (2/0/1 0/0/0 1/0/0)"},
-        {"f 1 2", "[m:-1]"},
-        {"f 1 2 3 ", "[m:-1] (0/0/0 1/0/0 2/0/0)"},    // a trailing space names no corner
-        {"f 1  2 3\r", "[m:-1] (0/0/0 1/0/0 2/0/0)"},  // nor do two spaces in a row
-        {"f\t1 2 3", "[m:-1] (0/0/0 1/0/0 2/0/0)"},
-        {"f  1 2 3 4", "[m:-1] (0/0/0 1/0/0 2/0/0) (0/0/0 2/0/0 3/0/0)"},
-        {"f 1 2 3x 4", "[m:-1] (0/0/0 1/0/0 2/0/0) (0/0/0 2/0/0 3/0/0)"},
-        {"F 1 2 3", "[m:-1]"},
-        {"fo 1 2 3", "[m:-1]"},
-    };
-    for (const sCase& c : cases) {
-        WriteFile("m.obj", std::string(k_Square) + c.line + "\n");
-        cModel model;
-        EXPECT_EQ(ModelError([&] { model.AddFrame("m.obj"); }), "") << c.line;
-        EXPECT_EQ(Faces(model), c.faces) << c.line;
-    }
-}
-
-TEST_F(LoaderTest, FileNamesAreCheckedForObjAnywhereAndOpened)
-{
-    struct sCase { const char* name; const char* error; };
-    const sCase cases[] = {
-        {"model.obj.bak", "0: Error Opening File: model.obj.bak"},
-        {"MODEL.OBJ", "0: File given without .obj extension"},
-        {"model.ob", "0: File given without .obj extension"},
-        {"missing.obj", "0: Error Opening File: missing.obj"},
-    };
-    for (const sCase& c : cases) {
-        cModel model;
-        EXPECT_EQ(ModelError([&] { model.AddFrame(c.name); }), c.error) << c.name;
-        EXPECT_EQ(model.FrameCount(), 0u);
-    }
-    WriteFile("model.obj.bak", "v 1 2 3\n");
-    cModel model;
-    EXPECT_EQ(ModelError([&] { model.AddFrame("model.obj.bak"); }), "");
-    EXPECT_EQ(model.FrameCount(), 1u);
-    EXPECT_EQ(ModelError([&] { cModel named("missing.obj"); }), "0: Error Opening File: missing.obj");
-}
-
+// The parsing rules themselves are pinned by the reference loader and the generated-file test
+// at the end; the cases here are the ones a random file rarely produces.
 TEST_F(LoaderTest, UsemtlSectionsCollapseByNameAndResolveMaterials)
 {
-    WriteFile("m.mtl", k_Materials);
-    WriteFile("m.obj", "mtllib m.mtl\r\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl skin\nf 1 2 3\n"
-                       "g anything\nusemtl hair\r\nf 2 3 1\nusemtl skin\nf 3 1 2\nusemtl nothing\nf 1 3 2\n");
+    // Lines longer than any buffer are read whole.
+    const std::string longName(600, 'n'), padding(700, ' ');
+    WriteFile("m.mtl", std::string(k_Materials) + "newmtl cr\r\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\nnewmtl " +
+                           longName + "\nNs" + padding + "5\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n");
+    WriteFile("m.obj", "mtllib m.mtl\r\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 2 1 3\nusemtl skin\nf 1 2 3\n"
+                       "g anything\nusemtl hair\r\nf 2 3 1\nusemtl skin\nf 3 1 2\nusemtl cr\r\nf 1 3 2\n"
+                       "usemtl " + longName + "\nf 1" + padding + "2 3\n");
     cModel model;
     model.LoadMTLFile("m.mtl");
     model.AddFrame("m.obj");
-    EXPECT_EQ(Faces(model), "[skin:0] (0/0/0 1/0/0 2/0/0) (2/0/0 0/0/0 1/0/0)"
-                            "[hair:1] (1/0/0 2/0/0 0/0/0)[nothing:-1] (0/0/0 2/0/0 1/0/0)");
+    EXPECT_EQ(Faces(model), "[:-1] (1/0/0 0/0/0 2/0/0)[skin:0] (0/0/0 1/0/0 2/0/0) (2/0/0 0/0/0 1/0/0)"
+                            "[hair:1] (1/0/0 2/0/0 0/0/0)[cr:-1] (0/0/0 2/0/0 1/0/0)[" + longName + ":3] (0/0/0 1/0/0 2/0/0)");
     EXPECT_EQ(model.GetMtlLibName(), "m.mtl\r");   // kept as written
-    const Material& skin = model.GetMaterials()[0];
-    EXPECT_EQ(skin.Ns, 10.0f);
-    EXPECT_EQ(skin.diffuse.g, 0.5f);
-    EXPECT_EQ(skin.specular.a, 1.0f);
-}
-
-TEST_F(LoaderTest, FacesBeforeAnyUsemtlGoToAnUnnamedGroup)
-{
-    WriteFile("m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nusemtl a\nf 3 2 1\n");
-    cModel model;
-    model.AddFrame("m.obj");
-    EXPECT_EQ(Faces(model), "[:-1] (0/0/0 1/0/0 2/0/0)[a:-1] (2/0/0 1/0/0 0/0/0)");
-}
-
-TEST_F(LoaderTest, NewmtlKeepsItsCarriageReturnAndThenMatchesNoGroup)
-{
-    WriteFile("m.mtl", "# comment\n\n  indented\nnewmtl skin\r\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n");
-    WriteFile("m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl skin\r\nf 1 2 3\n");
-    cModel model;
-    model.LoadMTLFile("m.mtl");
-    model.AddFrame("m.obj");
-    EXPECT_EQ(model.GetMaterials().at(0).name, "skin\r");
-    EXPECT_EQ(Faces(model), "[skin:-1] (0/0/0 1/0/0 2/0/0)");
+    EXPECT_EQ(model.GetMaterials()[2].name, "cr\r");
+    EXPECT_EQ(model.GetMaterials()[0].diffuse.g, 0.5f);
+    EXPECT_EQ(model.GetMaterials()[3].Ns, 5.0f);
+    model.LoadMTLFile("m.mtl");   // materials accumulate until Clear
+    EXPECT_EQ(model.GetMaterials().size(), 8u);
 }
 
 TEST_F(LoaderTest, MaterialFileErrorsNameTheLineThatFailed)
@@ -151,8 +88,6 @@ TEST_F(LoaderTest, MaterialFileErrorsNameTheLineThatFailed)
         {"newmtl a\nNs 1\nKa 0 0\nKd 0 0 0\nKs 0 0 0\n", "Mat File Load:  Error reading in Ka", 1},
         {"newmtl a\nNs 1\nKa 0 0 0\n Kd 0 0 0\nKs 0 0 0\n", "Mat File Load:  Error reading in Kd", 1},
         {"newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\n", "Mat File Load:  Error reading in Ks", 1},
-        {"newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\nnewmtl b\n\nNs 1\n", "Mat File Load:  Error reading in Ns", 2},
-        {"newmtl\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n", "", 1},
         {"Ns 1\nillum 2\nnewmtlx\n", "", 0},
     };
     for (const sCase& c : cases) {
@@ -165,90 +100,32 @@ TEST_F(LoaderTest, MaterialFileErrorsNameTheLineThatFailed)
     EXPECT_EQ(TextError([&] { model.LoadMTLFile("missing.mtl"); }), "Error Opening Material File");
 }
 
-TEST_F(LoaderTest, MaterialsAccumulateUntilClear)
+TEST_F(LoaderTest, BadNamesAndFilesThatWouldBeReadOutOfBoundsAreRefusedWithTheReason)
 {
-    WriteFile("m.mtl", k_Materials);
-    cModel model;
-    model.LoadMTLFile("m.mtl");
-    model.LoadMTLFile("m.mtl");
-    EXPECT_EQ(model.GetMaterials().size(), 4u);
-    EXPECT_EQ(model.GetMaterials()[3].name, "hair");
-    model.Clear();
-    EXPECT_TRUE(model.GetMaterials().empty());
-}
-
-TEST_F(LoaderTest, LaterFramesContributeOnlyVerticesTexCoordsAndNormals)
-{
-    WriteFile("a.obj", "mtllib first.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n"
-                       "usemtl a\nf 1/1/1 2/1/2 3/1/3\n");
-    WriteFile("b.obj", "mtllib second.mtl\nv 0 0 1\nv 1 0 1\nv 0 1 1\nvt 1 1\nvt 0.5 0.5\nvn 0 1 0\n"
-                       "vn 0 1 0\nvn 0 1 0\nusemtl b\nf 3 2 1\n");
-    cModel model;
-    model.AddFrame("a.obj");
-    model.AddFrame("b.obj");
-    EXPECT_EQ(model.FrameCount(), 2u);
-    EXPECT_EQ(model.GetVertices().size(), 6u);
-    EXPECT_EQ(model.GetVertices()[3].z, 1.0f);
-    EXPECT_EQ(model.GetTexCoords().size(), 3u);
-    EXPECT_EQ(model.GetNormals().size(), 6u);
-    EXPECT_EQ(model.GetMtlLibName(), "first.mtl");
-    EXPECT_EQ(Faces(model), "[a:-1] (0/0/0 1/0/1 2/0/2)");
-}
-
-TEST_F(LoaderTest, IgnoredAndMalformedLinesChangeNothing)
-{
-    WriteFile("m.obj", "# v 9 9 9\n\n v 1 1 1\nV 1 1 1\nv 1 2\nv a b c\nvt 1\nvn 1 2\no thing\ns off\n"
-                       "g a b\nvp 1 2 3\nv 1 2 3\nv 4 5 6 7\nvt 0.5 0.25 9\n");
-    cModel model;
-    model.AddFrame("m.obj");
-    ASSERT_EQ(model.GetVertices().size(), 2u);
-    EXPECT_EQ(model.GetVertices()[1].z, 6.0f);
-    EXPECT_EQ(model.GetTexCoords().size(), 1u);
-    EXPECT_TRUE(model.GetNormals().empty());
-    EXPECT_TRUE(model.GetGroups().empty());
-}
-
-TEST_F(LoaderTest, LinesLongerThanAnyBufferAreReadWhole)
-{
-    const std::string padding(700, ' ');
-    const std::string name(600, 'n');
-    WriteFile("m.obj", "v" + padding + "1 2 3\nv 4 5 6\nv 7 8 9\nusemtl " + name + "\nf 1" + padding.substr(1) + "\n"
-                       "f 1 2 3" + std::string(600, ' ') + "\n");
-    WriteFile("m.mtl", "newmtl " + name + "\nNs" + padding + "5\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n");
-    cModel model;
-    model.LoadMTLFile("m.mtl");
-    model.AddFrame("m.obj");
-    ASSERT_EQ(model.GetVertices().size(), 3u);
-    EXPECT_EQ(model.GetVertices()[0].x, 1.0f);
-    EXPECT_EQ(model.GetMaterials()[0].Ns, 5.0f);
-    ASSERT_EQ(model.GetGroups().size(), 1u);
-    EXPECT_EQ(model.GetGroups()[0].MatIndex, 0);
-    EXPECT_EQ(model.GetGroups()[0].TriArray.size(), 1u);
-}
-
-TEST_F(LoaderTest, FilesThatWouldBeReadOutOfBoundsAreRefusedWithTheReason)
-{
-    struct sCase { const char* text; const char* error; };
+    struct sCase { const char* name; const char* text; const char* error; };
     const sCase cases[] = {
-        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 4\n", "0: line 4: face uses vertex 4 of 3: m.obj"},
-        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 0 1 2\n", "0: line 5: face uses vertex 0 of 3: m.obj"},
-        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf -1 -2 -3\n", "0: line 4: face uses vertex -1 of 3: m.obj"},
-        {"f 1 2 3\n", "0: line 1: face uses vertex 3 of 0: m.obj"},
-        {"v 0 0 0\nusemtl\nf 1 1 1\n", "0: Unknown Load Error: m.obj"},
-        {"mtllib\n", "0: Unknown Load Error: m.obj"},
+        {"MODEL.OBJ", nullptr, "0: File given without .obj extension"},
+        {"model.ob", nullptr, "0: File given without .obj extension"},
+        {"missing.obj", nullptr, "0: Error Opening File: missing.obj"},
+        {"m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 4\n", "0: line 4: face uses vertex 4 of 3: m.obj"},
+        {"m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 0 1 2\n", "0: line 5: face uses vertex 0 of 3: m.obj"},
+        {"m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -1 -2 -3\n", "0: line 4: face uses vertex -1 of 3: m.obj"},
+        {"m.obj", "v 0 0 0\nusemtl\nf 1 1 1\n", "0: Unknown Load Error: m.obj"},
+        {"m.obj", "mtllib\n", "0: Unknown Load Error: m.obj"},
     };
     for (const sCase& c : cases) {
-        WriteFile("m.obj", c.text);
+        if (c.text)
+            WriteFile(c.name, c.text);
         cModel model;
-        EXPECT_EQ(ModelError([&] { model.AddFrame("m.obj"); }), c.error) << c.text;
+        EXPECT_EQ(ModelError([&] { model.AddFrame(c.name); }), c.error) << c.name << " " << (c.text ? c.text : "");
         EXPECT_EQ(model.FrameCount(), 0u);
         EXPECT_TRUE(model.GetVertices().empty());
-        EXPECT_TRUE(model.GetGroups().empty());
     }
-    // Faces may come before their vertices.
-    WriteFile("m.obj", "f 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    EXPECT_EQ(ModelError([&] { cModel named("missing.obj"); }), "0: Error Opening File: missing.obj");
+    // ".obj" anywhere in the name will do, and faces may come before their vertices.
+    WriteFile("m.obj.bak", "f 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
     cModel model;
-    EXPECT_EQ(ModelError([&] { model.AddFrame("m.obj"); }), "");
+    EXPECT_EQ(ModelError([&] { model.AddFrame("m.obj.bak"); }), "");
 }
 
 TEST_F(LoaderTest, AFailedFrameLeavesTheModelAsItWas)
@@ -264,7 +141,6 @@ TEST_F(LoaderTest, AFailedFrameLeavesTheModelAsItWas)
     EXPECT_EQ(ModelError([&] { model.AddFrame("normals.obj"); }),
               "0: frame has 0 normals where the first frame has 1: normals.obj");
     EXPECT_EQ(model.FrameCount(), 1u);
-    EXPECT_EQ(model.GetVertices().size(), 3u);
     EXPECT_EQ(model.GetTexCoords().size(), 1u);
     model.AddFrame("b.obj");
     ASSERT_EQ(model.GetVertices().size(), 6u);
@@ -285,14 +161,11 @@ TEST_F(LoaderTest, ClearEmptiesTheModelButKeepsNamesBoundsAndTriangles)
     WriteFile("m.obj", "mtllib m.mtl\nv 0 0 0\nv 2 0 0\nv 0 2 0\nusemtl a\nf 1 2 3\n");
     cModel model("m.obj");
     model.MakeStatic();
-    model.EnableTexturing();
     model.CalcExtraData();
     model.Clear();
     EXPECT_EQ(model.FrameCount(), 0u);
-    EXPECT_TRUE(model.GetVertices().empty());
-    EXPECT_TRUE(model.GetGroups().empty());
+    EXPECT_TRUE(model.GetVertices().empty() && model.GetGroups().empty() && model.GetMaterials().empty());
     EXPECT_FALSE(model.IsStatic());
-    EXPECT_FALSE(model.IsTextureEnabled());
     EXPECT_EQ(model.GetMtlLibName(), "m.mtl");
     EXPECT_EQ(model.GetWidth(), 2.0f);
     EXPECT_EQ(model.GetTriangleList().size(), 1u);
@@ -300,34 +173,23 @@ TEST_F(LoaderTest, ClearEmptiesTheModelButKeepsNamesBoundsAndTriangles)
     EXPECT_EQ(model.GetGroups().size(), 1u);
 }
 
-TEST_F(LoaderTest, DisplayDataWritesTheFourCountsOnOneLine)
+TEST_F(LoaderTest, DisplayDataAndWriteOBJFileWriteTheirFiles)
 {
-    std::string cube;
-    for (int i = 0; i < 8; ++i)
-        cube += "v " + std::to_string(i & 1) + " " + std::to_string((i >> 1) & 1) + " " + std::to_string(i >> 2) + "\nvn 0 0 1\n";
-    cube += "usemtl a\nf 1 2 4 3\nf 5 6 8 7\nf 1 2 6 5\nf 3 4 8 7\nf 1 3 7 5\nf 2 4 8 6\n";
-    WriteFile("cube.obj", cube);
-    cModel model("cube.obj");
-    model.DisplayData();
-    EXPECT_EQ(ReadFile("ModelOut.txt"), "Num Vertices: 8Num Normals: 8Num Frames: 1Polycount: 12\n");
-}
-
-TEST_F(LoaderTest, WriteOBJFileWritesEveryFrameAndFirstFrameFaces)
-{
-    WriteFile("a.obj", "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.5 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n"
-                       "usemtl skin\nf 1/1/1 2/1/2 3/1/3\nf 1//1 2//2 3//3\n");
-    WriteFile("b.obj", "v 0 0 1\nv 1 0 1\nv 0 1 1\nvn 0 1 0\nvn 0 1 0\nvn 0 1 0\n");
+    WriteFile("a.obj", "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0.5 1\nvn 0 0 1\n"
+                       "usemtl skin\nf 1/1/1 2/1/1 4/1/1 3/1/1\nf 1//1 2//1 3//1\n");
+    WriteFile("b.obj", "v 0 0 1\nv 1 0 1\nv 0 1 1\nv 1 1 1\nvn 0 1 0\n");
     cModel model("a.obj");
     model.AddFrame("b.obj");
+    model.DisplayData();
+    EXPECT_EQ(ReadFile("ModelOut.txt"), "Num Vertices: 8Num Normals: 2Num Frames: 2Polycount: 3\n");
     model.WriteOBJFile();
     EXPECT_EQ(ReadFile("TestModel.obj"),
               "\nmtllib\ta.mtl\n\n"
               "v 0.000000 0.000000 0.000000\nv 1.000000 0.000000 0.000000\nv 0.000000 1.000000 0.000000\n"
-              "v 0.000000 0.000000 1.000000\nv 1.000000 0.000000 1.000000\nv 0.000000 1.000000 1.000000\n"
-              "vt 0.500000 1.000000\n"
-              "vn 0.000000 0.000000 1.000000\nvn 0.000000 0.000000 1.000000\nvn 0.000000 0.000000 1.000000\n"
-              "vn 0.000000 1.000000 0.000000\nvn 0.000000 1.000000 0.000000\nvn 0.000000 1.000000 0.000000\n"
-              "\nusemtl skin\nf 1/1/1 2/1/2 3/1/3\nf 1/0/1 2/0/2 3/0/3\n");
+              "v 1.000000 1.000000 0.000000\nv 0.000000 0.000000 1.000000\nv 1.000000 0.000000 1.000000\n"
+              "v 0.000000 1.000000 1.000000\nv 1.000000 1.000000 1.000000\n"
+              "vt 0.500000 1.000000\nvn 0.000000 0.000000 1.000000\nvn 0.000000 1.000000 0.000000\n"
+              "\nusemtl skin\nf 1/1/1 2/1/1 4/1/1\nf 1/1/1 4/1/1 3/1/1\nf 1/0/1 2/0/1 3/0/1\n");
 }
 
 TEST_F(LoaderTest, CalcExtraDataAveragesBoundsOverFramesAndAppendsTriangles)
@@ -338,18 +200,14 @@ TEST_F(LoaderTest, CalcExtraDataAveragesBoundsOverFramesAndAppendsTriangles)
     model.CalcExtraData();
     EXPECT_EQ(model.GetHeight(), 2.0f);
     EXPECT_EQ(model.GetCenter().y, -2.0f);
-    EXPECT_EQ(model.GetWidth(), 2.0f);
     EXPECT_EQ(model.GetLength(), 4.0f);
     std::vector<CollisionTriangle> triangles;
     model.GetTriangles(triangles);
     ASSERT_EQ(triangles.size(), 2u);
-    // (b - a) x (c - a) for the counter-clockwise corners, made unit length.
     const cVector3 n = triangles[0].normal;
     EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-6f);
-    EXPECT_EQ(triangles[0].p2.x, 2.0f);
     // The degenerate face gets a defined normal instead of a division by zero.
     EXPECT_EQ(triangles[1].normal.x, 0.0f);
-    EXPECT_EQ(triangles[1].normal.y, 0.0f);
     EXPECT_EQ(triangles[1].normal.z, 1.0f);
 
     model.AddFrame("b.obj");
@@ -362,8 +220,6 @@ TEST_F(LoaderTest, CalcExtraDataAveragesBoundsOverFramesAndAppendsTriangles)
     cModel empty;
     empty.CalcExtraData();
     EXPECT_EQ(empty.GetWidth(), 0.0f);
-    EXPECT_EQ(empty.GetHeight(), 0.0f);
-    EXPECT_EQ(empty.GetCenter().x, 0.0f);
     EXPECT_TRUE(empty.GetTriangleList().empty());
 }
 
@@ -372,7 +228,6 @@ TEST_F(LoaderTest, InterpolationBlendsAndNormalInterpolationMakesUnitNormals)
     struct sCase { Point3D a, b; float percent; Point3D blend, unit; };
     const sCase cases[] = {
         {{0, 0, 0}, {2, 4, 6}, 0.5f, {1, 2, 3}, {0.26726124f, 0.53452247f, 0.80178374f}},
-        {{0, 0, 2}, {0, 0, 4}, 0.0f, {0, 0, 2}, {0, 0, 1}},
         {{0, 0, 2}, {0, 0, 4}, 2.0f, {0, 0, 6}, {0, 0, 1}},
         {{0, 1, 0}, {0, -1, 0}, 0.5f, {0, 0, 0}, {0, 0, 1}},   // opposite normals half-way
     };
@@ -391,17 +246,15 @@ TEST_F(LoaderTest, StaticAndDrawPreconditionsThrowTheirCodes)
 {
     WriteFile("a.obj", "v 0 0 0\n");
     cModel model;
-    const std::string notStatic =
-        "2: Attempted to make a model static which has more than one frames (or 0)";
+    const std::string notStatic = "2: Attempted to make a model static which has more than one frames (or 0)";
+    const std::string noFrame = "1: Specified frame number to draw does not exist";
     EXPECT_EQ(ModelError([&] { model.MakeStatic(); }), notStatic);
-    EXPECT_EQ(ModelError([&] { model.Animate(0, 0, 0, 0, 0); }),
-              "1: Specified frame number to draw does not exist");
+    EXPECT_EQ(ModelError([&] { model.Animate(0, 0, 0, 0, 0); }), noFrame);
     model.AddFrame("a.obj");
     model.AddFrame("a.obj");
     EXPECT_EQ(ModelError([&] { model.MakeStatic(); }), notStatic);
     EXPECT_FALSE(model.IsStatic());
-    EXPECT_EQ(ModelError([&] { model.Animate(2, 0, 0, 0, 0); }),
-              "1: Specified frame number to draw does not exist");
+    EXPECT_EQ(ModelError([&] { model.Animate(2, 0, 0, 0, 0); }), noFrame);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -492,24 +345,29 @@ std::string RandomMtl(std::mt19937& random)
     return text;
 }
 
-void ExpectSameAsReference(const std::string& mtl, const std::vector<std::string>& frames,
-                           const std::string& what)
+// Loads the files into model (a fresh one when none is given) and the reference alike; true when
+// the last frame loaded.
+bool ExpectSameAsReference(const std::string& mtl, const std::vector<std::string>& frames,
+                           const std::string& what, cModel* pModel = nullptr)
 {
-    cModel model;
+    cModel own;
+    cModel& model = pModel ? *pModel : own;
     cReferenceModel reference;
+    std::string referenceError;
     if (!mtl.empty()) {
-        std::string referenceError;
         const bool referenceLoaded = reference.LoadMTLFile(mtl.c_str(), referenceError);
         const std::string error = TextError([&] { model.LoadMTLFile(mtl.c_str()); });
         EXPECT_EQ(error, referenceLoaded ? "" : referenceError) << what << " " << mtl;
     }
+    bool loaded = true;
     for (const std::string& frame : frames) {
-        std::string referenceError;
         const bool referenceLoaded = reference.AddFrame(frame.c_str(), referenceError);
         const std::string error = ModelError([&] { model.AddFrame(frame.c_str()); });
         EXPECT_EQ(error, referenceLoaded ? "" : "0: " + referenceError) << what << " " << frame;
+        loaded = error.empty();
     }
     EXPECT_EQ(CompareWithReference(model, reference), "") << what;
+    return loaded;
 }
 
 } // namespace
@@ -534,20 +392,11 @@ TEST_F(LoaderTest, EveryCorpusFileLoadsOrIsRefusedLikeTheReference)
     const fs::path corpus = fs::path(BW_CORPUS_DIR) / "obj";
     if (!fs::is_directory(corpus))
         GTEST_SKIP() << "no OBJ corpus at " << corpus;
-    int objFiles = 0, loaded = 0, mtlFiles = 0, mtlLoaded = 0;
+    int objFiles = 0, loaded = 0;
     for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
         const std::string path = entry.path().string();
-        if (entry.path().extension() == ".mtl") {
-            ++mtlFiles;
-            cModel model;
-            cReferenceModel reference;
-            std::string referenceError;
-            const bool referenceLoaded = reference.LoadMTLFile(path.c_str(), referenceError);
-            const std::string error = TextError([&] { model.LoadMTLFile(path.c_str()); });
-            EXPECT_EQ(error, referenceLoaded ? "" : referenceError) << path;
-            EXPECT_EQ(CompareWithReference(model, reference), "") << path;
-            mtlLoaded += error.empty();
-        }
+        if (entry.path().extension() == ".mtl")
+            ExpectSameAsReference(path, {}, path);
         if (entry.path().extension() != ".obj")
             continue;
         ++objFiles;
@@ -557,30 +406,17 @@ TEST_F(LoaderTest, EveryCorpusFileLoadsOrIsRefusedLikeTheReference)
             if (sibling.path().extension() == ".mtl" && mtl.empty())
                 mtl = sibling.path().string();
         cModel model;
-        cReferenceModel reference;
-        std::string referenceError;
-        if (!mtl.empty()) {
-            try { model.LoadMTLFile(mtl.c_str()); } catch (const std::string&) {}
-            reference.LoadMTLFile(mtl.c_str(), referenceError);
-        }
-        const bool referenceLoaded = reference.AddFrame(path.c_str(), referenceError);
-        const std::string error = ModelError([&] { model.AddFrame(path.c_str()); });
-        EXPECT_EQ(error, referenceLoaded ? "" : "0: " + referenceError) << path;
-        EXPECT_EQ(CompareWithReference(model, reference), "") << path;
-        if (error.empty()) {
-            ++loaded;
-            model.CalcExtraData();
-            std::vector<CollisionTriangle> triangles;
-            model.GetTriangles(triangles);
-            size_t faces = 0;
-            for (const Group& group : model.GetGroups())
-                faces += group.TriArray.size();
-            EXPECT_EQ(triangles.size(), faces) << path;
-        } else {
-            std::printf("refused: %s\n", error.c_str());
-        }
+        if (!ExpectSameAsReference(mtl, {path}, path, &model))
+            continue;
+        ++loaded;
+        model.CalcExtraData();
+        std::vector<CollisionTriangle> triangles;
+        model.GetTriangles(triangles);
+        size_t faces = 0;
+        for (const Group& group : model.GetGroups())
+            faces += group.TriArray.size();
+        EXPECT_EQ(triangles.size(), faces) << path;
     }
-    std::printf("corpus: %d of %d OBJ files loaded, %d of %d MTL files loaded\n", loaded, objFiles,
-                mtlLoaded, mtlFiles);
+    std::printf("corpus: %d of %d OBJ files loaded\n", loaded, objFiles);
     EXPECT_GT(objFiles, 0);
 }

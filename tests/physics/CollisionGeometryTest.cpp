@@ -22,20 +22,15 @@ void AddQuad(std::vector<CollisionTriangle>& list, cVector3 a, cVector3 b, cVect
     list.push_back(Tri(a, c, d));
 }
 
-std::vector<CollisionTriangle> Floor(float y = 0)
+std::vector<CollisionTriangle> Quad(cVector3 a, cVector3 b, cVector3 c, cVector3 d)
 {
     std::vector<CollisionTriangle> list;
-    AddQuad(list, {-50, y, 50}, {50, y, 50}, {50, y, -50}, {-50, y, -50});
+    AddQuad(list, a, b, c, d);
     return list;
 }
 
-// The plane x = 5, facing -x.
-std::vector<CollisionTriangle> WallAtX5()
-{
-    std::vector<CollisionTriangle> list;
-    AddQuad(list, {5, -50, -50}, {5, -50, 50}, {5, 50, 50}, {5, 50, -50});
-    return list;
-}
+std::vector<CollisionTriangle> Floor() { return Quad({-50, 0, 50}, {50, 0, 50}, {50, 0, -50}, {-50, 0, -50}); }
+std::vector<CollisionTriangle> WallAtX5() { return Quad({5, -50, -50}, {5, -50, 50}, {5, 50, 50}, {5, 50, -50}); }
 
 cVector3 Sweep(cVector3 start, cVector3 destination, const std::vector<CollisionTriangle>& triangles)
 {
@@ -47,23 +42,16 @@ bool Finite(const cVector3& v) { return std::isfinite(v.x) && std::isfinite(v.y)
 
 } // namespace
 
-TEST(CollisionGeometry, AMoveWithNothingInReachReachesItsDestination)
-{
-    cVector3 result = Sweep({0, 10, 0}, {3, 10, 4}, Floor());
-    EXPECT_EQ(result.x, 3.0f);
-    EXPECT_EQ(result.y, 10.0f);
-    EXPECT_EQ(result.z, 4.0f);
-    EXPECT_EQ(GetCollisionLevels(), 1);
-}
-
-TEST(CollisionGeometry, AMoveShorterThanTheContactGapIsDropped)
+TEST(CollisionGeometry, FreeMovesArriveAndMovesShorterThanTheContactGapAreDropped)
 {
     struct { cVector3 destination; bool moves; } cases[] = {
-        {{0.029f, 10, 0}, false}, {{0.0f, 10, -0.02f}, false}, {{0.031f, 10, 0}, true}};
+        {{3, 10, 4}, true}, {{0.029f, 10, 0}, false}, {{0.0f, 10, -0.02f}, false}, {{0.031f, 10, 0}, true}};
     for (auto& c : cases) {
         cVector3 result = Sweep({0, 10, 0}, c.destination, Floor());
         EXPECT_EQ(result.x == c.destination.x && result.z == c.destination.z, c.moves) << c.destination.x;
         EXPECT_EQ(result.x == 0.0f && result.z == 0.0f, !c.moves);
+        EXPECT_EQ(result.y, 10.0f);
+        EXPECT_EQ(GetCollisionLevels(), 1);
     }
 }
 
@@ -87,9 +75,7 @@ TEST(CollisionGeometry, GentleRampsAreClimbedAndSteepOnesActAsWalls)
     for (auto& c : cases) {
         // A ramp rising along +x from x = 3; its normal's y is cos(slope).
         float rise = std::tan(c.slopeDegrees * float(M_PI) / 180.0f) * 40.0f;
-        std::vector<CollisionTriangle> ramp;
-        AddQuad(ramp, {3, 0, 20}, {43, rise, 20}, {43, rise, -20}, {3, 0, -20});
-        cVector3 result = Sweep({0, 1.01f, 0}, {6, 1.01f, 0.5f}, ramp);
+        cVector3 result = Sweep({0, 1.01f, 0}, {6, 1.01f, 0.5f}, Quad({3, 0, 20}, {43, rise, 20}, {43, rise, -20}, {3, 0, -20}));
         ASSERT_TRUE(Finite(result));
         if (c.climbs) {
             EXPECT_GT(result.y, 1.5f) << c.slopeDegrees;
@@ -150,49 +136,23 @@ TEST(CollisionGeometry, DegenerateInputNeverProducesNaN)
         EXPECT_TRUE(Finite(result));
     }
     // A ceiling hit head-on while moving sideways leaves no sliding plane.
-    std::vector<CollisionTriangle> ceiling;
-    AddQuad(ceiling, {-50, 1.5f, -50}, {50, 1.5f, -50}, {50, 1.5f, 50}, {-50, 1.5f, 50});
-    cVector3 result = Sweep({0, 0, 0}, {3, 1.0f, 0}, ceiling);
+    cVector3 result = Sweep({0, 0, 0}, {3, 1.0f, 0}, Quad({-50, 1.5f, -50}, {50, 1.5f, -50}, {50, 1.5f, 50}, {-50, 1.5f, 50}));
     EXPECT_TRUE(Finite(result));
     EXPECT_LE(result.y, 0.5f);
-
-    CollisionTriangle triangle = Tri({0, 0, 0}, {1, 0, 0}, {0, 0, 1});
-    EXPECT_FALSE(PointInTriangle({0, 0, 0}, triangle));   // exactly on a corner
     cVector3 onSegment = ClosestPointOnLine({1, 1, 1}, {1, 1, 1}, {5, 5, 5});
     EXPECT_EQ(onSegment.x, 1.0f);
 }
 
-TEST(CollisionGeometry, SupportingFunctionsFollowTheirRules)
+TEST(CollisionGeometry, TheClosestPointTieGoesToTheLaterEdgeAndCornersAreOutside)
 {
-    cVector3 origin{0, 0, 0}, up{0, 1, 0};
-    EXPECT_EQ(ClassifyPoint({0, 2, 0}, origin, up), 0);
-    EXPECT_EQ(ClassifyPoint({0, -2, 0}, origin, up), 1);
-    EXPECT_EQ(ClassifyPoint({0, 1e-9f, 0}, origin, up), 2);
-    EXPECT_EQ(RayPlaneIntersection({0, 5, 0}, {1, 0.00005f, 0}, origin, up), -1.0f);
-    EXPECT_EQ(RayPlaneIntersection({0, 5, 0}, {0, -1, 0}, origin, up), 5.0f);
-    EXPECT_EQ(CheckRayEllipsoidIntersection({0, 0, -5}, {0, 0, 1}, {0, 0, 0}, 1.0f), 4.0f);
-    EXPECT_EQ(CheckRayEllipsoidIntersection({0, 3, -5}, {0, 0, 1}, {0, 0, 0}, 1.0f), -1.0f);
-    EXPECT_TRUE(CheckPointInSphere({1, 0, 0}, origin, 1.0f));
-    EXPECT_FALSE(CheckPointInSphere({1, 0.01f, 0}, origin, 1.0f));
-
-    cVector3 a{0, 0, 0}, b{4, 0, 0};
-    EXPECT_EQ(ClosestPointOnLine(a, b, {-3, 1, 0}).x, 0.0f);
-    EXPECT_EQ(ClosestPointOnLine(a, b, {9, 1, 0}).x, 4.0f);
-    EXPECT_EQ(ClosestPointOnLine(a, b, {2.5f, 1, 0}).x, 2.5f);
     // Equally near to ab and ac: ab is taken only when strictly nearer, so ac wins.
     cVector3 tie = ClosestPointOnTriangle({0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {-1, -1, 0});
     EXPECT_EQ(tie.x, 0.0f);
     EXPECT_EQ(tie.y, 0.0f);
-
-    cVector3 projected;
-    ProjectVectorOntoPlane({3, 4, 5}, up, projected);
-    EXPECT_EQ(projected.x, 3.0f);
-    EXPECT_EQ(projected.y, 0.0f);
-    EXPECT_EQ(projected.z, 5.0f);
-
+    EXPECT_EQ(ClassifyPoint({0, 1e-9f, 0}, {0, 0, 0}, {0, 1, 0}), 2);   // within the plane's thickness
     CollisionTriangle triangle = Tri({0, 0, 0}, {1, 0, 0}, {0, 0, 1});
     EXPECT_TRUE(PointInTriangle({0.2f, 0, 0.2f}, triangle));
-    EXPECT_FALSE(PointInTriangle({0.8f, 0, 0.8f}, triangle));
+    EXPECT_FALSE(PointInTriangle({0, 0, 0}, triangle));   // exactly on a corner
 }
 
 TEST(CollisionGeometry, TheSweepStopsAfterTenLevels)

@@ -43,26 +43,19 @@ def walk(dest, objects, n=0):
 
 } // namespace
 
-TEST_F(PhysicsModuleTest, AListHoldingOnlyTheMoverSweepsAgainstTheRoomAlone)
+TEST_F(PhysicsModuleTest, TheMoverSweepsAgainstTheRoomAndObjectsWithAModel)
 {
     EXPECT_EQ(Eval("walk((1.0, 0.0, 0.0), [mover])"), "(1.0, 0.0, 0.0)");
     EXPECT_EQ(Eval("walk((8.0, 0.0, 0.0), [mover])"), "(4.485, 0.0, 0.0)");   // 0.03 * 0.5 before the wall
     EXPECT_EQ(Eval("walk((8.0, 0.0, 3.0), [mover])")[1], '4');                  // slides along it
     EXPECT_EQ(Eval("walk((0.0, -3.0, 0.0), [mover])"), "(0.0, 0.0, 0.0)");    // stands on the floor
-}
-
-TEST_F(PhysicsModuleTest, OtherObjectsBlockUnlessTheirModelIsNone)
-{
+    // The integer argument has no effect.
+    EXPECT_EQ(Eval("walk((8.0, 0.0, 3.0), [mover], 0) == walk((8.0, 0.0, 3.0), [mover], 12345)"), "True");
     EXPECT_EQ(Eval("walk((4.0, 0.0, 0.0), [mover, crate])"), "(0.985, 0.0, 0.0)");
     EXPECT_EQ(Exec("crate.modelrun = None"), "");   // preferred over "model"
     EXPECT_EQ(Eval("walk((4.0, 0.0, 0.0), [mover, crate])"), "(4.0, 0.0, 0.0)");
     EXPECT_EQ(Exec("crate.modelrun = crate.model; crate.model = None"), "");
     EXPECT_EQ(Eval("walk((4.0, 0.0, 0.0), [mover, crate])"), "(0.985, 0.0, 0.0)");
-}
-
-TEST_F(PhysicsModuleTest, TheIntegerArgumentHasNoEffect)
-{
-    EXPECT_EQ(Eval("walk((8.0, 0.0, 3.0), [mover], 0) == walk((8.0, 0.0, 3.0), [mover], 12345)"), "True");
 }
 
 TEST_F(PhysicsModuleTest, BadArgumentsRaiseClearErrors)
