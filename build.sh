@@ -42,7 +42,7 @@ have_display() {
 # the mixer run where there is no sound card.
 test_env() {
     export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-    export SDL12COMPAT_OPENGL_SCALING=0 PYTHONDONTWRITEBYTECODE=1
+    export PYTHONDONTWRITEBYTECODE=1
 }
 
 run_tests() {   # run_tests BUILD_DIR
