@@ -50,9 +50,11 @@ def test_page_up_opens_the_console_and_a_typed_line_runs_in_the_script_namespace
         game.advance(2)
         assert _band_shown(_pixels(game))
 
-        game.type_text("x = 6")
+        # Unshifted keys only: a shifted symbol sent by xdotool is sometimes lost under the
+        # sanitizer's slower frames. The bare name is echoed through the display hook.
+        game.type_text("x = 67 - 25")
         game.press("Return")
-        game.type_text("print(x*7)")
+        game.type_text("x")
         game.press("Return")
         game.advance(3)
         assert "42\n" in _dump(game)
