@@ -297,23 +297,23 @@ void LoadGlyph(FT_Face face, uint32_t code, double embolden)
 
 // Largest uniform scale, and the horizontal offset that goes with it, at which every outline
 // lies inside the declared box.
-void FitScale(FT_Face face, const sFontSpec& spec, double& scale)
+void FitScale(FT_Face face, const sFontSpec& wanted, double& scale)
 {
     double em = face->units_per_EM;
     double lo = 0, hi = 4;
     auto fits = [&](double s) {
-        for (uint32_t code : spec.codes) {
-            if (code == 127 && spec.monospaced)
+        for (uint32_t code : wanted.codes) {
+            if (code == 127 && wanted.monospaced)
                 continue;   // DEL has no outline
-            LoadGlyph(face, code, spec.embolden);
+            LoadGlyph(face, code, wanted.embolden);
             FT_BBox box;
             FT_Outline_Get_BBox(&face->glyph->outline, &box);
             if (face->glyph->outline.n_points == 0)
                 continue;
             double k = s / em;
-            double offset = spec.monospaced ? (spec.advance - face->glyph->advance.x * k) / 2 : 0;
-            if (box.xMin * k + offset < spec.minx || box.xMax * k + offset > spec.maxx || box.yMin * k < spec.miny
-                || box.yMax * k > spec.maxy)
+            double offset = wanted.monospaced ? (wanted.advance - face->glyph->advance.x * k) / 2 : 0;
+            if (box.xMin * k + offset < wanted.minx || box.xMax * k + offset > wanted.maxx || box.yMin * k < wanted.miny
+                || box.yMax * k > wanted.maxy)
                 return false;
         }
         return true;
@@ -325,38 +325,38 @@ void FitScale(FT_Face face, const sFontSpec& spec, double& scale)
     scale = lo;
 }
 
-std::vector<sGlyph> MakeGlyphs(FT_Face face, const sFontSpec& spec, double scale)
+std::vector<sGlyph> MakeGlyphs(FT_Face face, const sFontSpec& wanted, double scale)
 {
     std::vector<sGlyph> glyphs;
     double k = scale / face->units_per_EM;
-    for (uint32_t code : spec.codes) {
+    for (uint32_t code : wanted.codes) {
         sGlyph glyph;
         glyph.code = code;
-        if (code == 127 && spec.monospaced) {
-            glyph.advance = spec.advance;
+        if (code == 127 && wanted.monospaced) {
+            glyph.advance = wanted.advance;
             glyphs.push_back(glyph);
             continue;
         }
-        LoadGlyph(face, code, spec.embolden);
+        LoadGlyph(face, code, wanted.embolden);
         sOutlineBuilder builder;
         builder.scale = k;
-        builder.offsetX = spec.monospaced ? (spec.advance - face->glyph->advance.x * k) / 2 : 0;
+        builder.offsetX = wanted.monospaced ? (wanted.advance - face->glyph->advance.x * k) / 2 : 0;
         FT_Outline_Funcs funcs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
         if (FT_Outline_Decompose(&face->glyph->outline, &funcs, &builder))
             throw std::runtime_error("cannot read the outline of code " + std::to_string(code));
         for (size_t c = 0; c < builder.contours.size(); ++c) {
             builder.corners[c].back() = true;
-            builder.contours[c] = SimplifyContour(builder.contours[c], builder.corners[c], spec.tolerance);
+            builder.contours[c] = SimplifyContour(builder.contours[c], builder.corners[c], wanted.tolerance);
         }
         glyph.triangles = Triangulate(builder.contours);
         // Rounding to 1/32768 must not carry a point that touches the box out of it.
         for (size_t i = 0; i < glyph.triangles.size(); i += 2) {
-            glyph.triangles[i] = int16_t(std::clamp<double>(glyph.triangles[i], std::ceil(spec.minx * 32768.0),
-                                                            std::floor(spec.maxx * 32768.0)));
+            glyph.triangles[i] = int16_t(std::clamp<double>(glyph.triangles[i], std::ceil(wanted.minx * 32768.0),
+                                                            std::floor(wanted.maxx * 32768.0)));
             glyph.triangles[i + 1] = int16_t(std::clamp<double>(
-                glyph.triangles[i + 1], std::ceil(spec.miny * 32768.0), std::floor(spec.maxy * 32768.0)));
+                glyph.triangles[i + 1], std::ceil(wanted.miny * 32768.0), std::floor(wanted.maxy * 32768.0)));
         }
-        glyph.advance = spec.monospaced ? spec.advance : float(face->glyph->advance.x * k);
+        glyph.advance = wanted.monospaced ? wanted.advance : float(face->glyph->advance.x * k);
         if (!glyph.triangles.empty()) {
             int16_t x0 = 32767, y0 = 32767, x1 = -32767, y1 = -32767;
             for (size_t i = 0; i < glyph.triangles.size(); i += 2) {
@@ -388,16 +388,16 @@ private:
     FILE* m_File;
 };
 
-void WriteTextFont(const std::string& path, const sFontSpec& spec, const std::vector<sGlyph>& glyphs)
+void WriteTextFont(const std::string& path, const sFontSpec& wanted, const std::vector<sGlyph>& glyphs)
 {
     cFile file(path);
     FILE* f = file.Get();
     std::fprintf(f, "/*PolyFontVersion\n1.0\n");
-    std::fprintf(f, "/*fontname\n%s\n", spec.symbol);
+    std::fprintf(f, "/*fontname\n%s\n", wanted.symbol);
     std::fprintf(f, "/*glyphcount\n%zu\n", glyphs.size());
     std::fprintf(f, "/*fontinfo\n/*minx, miny, maxx, maxy, numglyphs\n%s, %s, %s, %s, %zu\n",
-                 Number(spec.minx).c_str(), Number(spec.miny).c_str(), Number(spec.maxx).c_str(),
-                 Number(spec.maxy).c_str(), glyphs.size());
+                 Number(wanted.minx).c_str(), Number(wanted.miny).c_str(), Number(wanted.maxx).c_str(),
+                 Number(wanted.maxy).c_str(), glyphs.size());
     for (size_t i = 0; i < glyphs.size(); ++i) {
         const sGlyph& g = glyphs[i];
         bool filled = !g.triangles.empty();
@@ -415,12 +415,12 @@ void WriteTextFont(const std::string& path, const sFontSpec& spec, const std::ve
     }
 }
 
-void WriteSourceFont(const std::string& path, const sFontSpec& spec, const std::vector<sGlyph>& glyphs)
+void WriteSourceFont(const std::string& path, const sFontSpec& wanted, const std::vector<sGlyph>& glyphs)
 {
     cFile file(path);
     FILE* f = file.Get();
     std::fprintf(f, "// Generated by tools/fontgen/generate.sh from %s (fonts/LICENSE-DejaVu.txt); do not edit.\n",
-                 spec.fileName);
+                 wanted.fileName);
     std::fprintf(f, "#include \"text/pf.h\"\n\nnamespace {\n\n");
     for (const sGlyph& g : glyphs) {
         if (g.triangles.empty())
@@ -439,9 +439,9 @@ void WriteSourceFont(const std::string& path, const sFontSpec& spec, const std::
                      filled ? ("g" + std::to_string(g.code)).c_str() : "nullptr");
     }
     std::fprintf(f, "};\n\n} // namespace\n\n");
-    std::fprintf(f, "const pffont %s = {\"%s\", 0, %sf, %sf, %sf, %sf, %zu, glyphs};\n", spec.symbol, spec.symbol,
-                 Number(spec.minx).c_str(), Number(spec.miny).c_str(), Number(spec.maxx).c_str(),
-                 Number(spec.maxy).c_str(), glyphs.size());
+    std::fprintf(f, "const pffont %s = {\"%s\", 0, %sf, %sf, %sf, %sf, %zu, glyphs};\n", wanted.symbol, wanted.symbol,
+                 Number(wanted.minx).c_str(), Number(wanted.miny).c_str(), Number(wanted.maxx).c_str(),
+                 Number(wanted.maxy).c_str(), glyphs.size());
 }
 
 } // namespace
@@ -470,18 +470,18 @@ int main(int argc, char** argv)
         FT_Library library;
         if (FT_Init_FreeType(&library))
             throw std::runtime_error("FreeType does not start");
-        for (const sFontSpec& spec : specs) {
-            cFace face(library, fontsDir + "/" + spec.fileName);
+        for (const sFontSpec& wanted : specs) {
+            cFace face(library, fontsDir + "/" + wanted.fileName);
             double scale = 0;
-            FitScale(face.Get(), spec, scale);
-            std::vector<sGlyph> glyphs = MakeGlyphs(face.Get(), spec, scale);
+            FitScale(face.Get(), wanted, scale);
+            std::vector<sGlyph> glyphs = MakeGlyphs(face.Get(), wanted, scale);
             size_t points = 0;
             for (const sGlyph& g : glyphs)
                 points += g.triangles.size() / 2;
-            std::printf("%s: %zu glyphs, %.4f units per em, %zu triangles\n", spec.symbol, glyphs.size(), scale,
+            std::printf("%s: %zu glyphs, %.4f units per em, %zu triangles\n", wanted.symbol, glyphs.size(), scale,
                         points / 3);
-            WriteTextFont(sourceDir + "/fonts/" + spec.symbol + ".txt", spec, glyphs);
-            WriteSourceFont(sourceDir + "/" + spec.symbol + ".cpp", spec, glyphs);
+            WriteTextFont(sourceDir + "/fonts/" + wanted.symbol + ".txt", wanted, glyphs);
+            WriteSourceFont(sourceDir + "/" + wanted.symbol + ".cpp", wanted, glyphs);
         }
         FT_Done_FreeType(library);
     } catch (const std::exception& e) {
