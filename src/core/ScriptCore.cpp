@@ -153,7 +153,8 @@ void ScriptCore::Update()
     g_Graphics.RenderScene_End();
     g_Input.Update();
     RunConsoleCommand();
-    if (PyErr_Occurred())
+    // Without an interpreter (it could not start) there is no error state to ask about.
+    if (Py_IsInitialized() && PyErr_Occurred())
         ReportPendingError();
 }
 
