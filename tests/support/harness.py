@@ -219,7 +219,8 @@ class Game:
         return path
 
     def _find_window(self):
-        deadline = time.monotonic() + 15
+        # Generous: a sanitizer build of the whole game takes many seconds to open its window.
+        deadline = time.monotonic() + 90
         while time.monotonic() < deadline:
             found = subprocess.run(["xdotool", "search", "--name", "^Brackwater$"],
                                    capture_output=True, text=True, env=self.env)
