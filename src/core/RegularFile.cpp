@@ -1,0 +1,51 @@
+#include "core/RegularFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <SDL/SDL_rwops.h>
+
+FilePtr OpenRegularFile(const char* path, long long maxBytes)
+{
+    if (!path) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    // Non-blocking, so that opening a FIFO returns at once and fstat can tell what it is.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    int refusal = 0;
+    if (fstat(fd, &info) != 0)
+        refusal = errno;
+    else if (S_ISDIR(info.st_mode))
+        refusal = EISDIR;
+    else if (!S_ISREG(info.st_mode))
+        refusal = EINVAL;
+    else if (info.st_size > maxBytes)
+        refusal = EFBIG;
+    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        refusal = errno;
+    std::FILE* file = refusal ? nullptr : fdopen(fd, "rb");
+    if (!file) {
+        if (!refusal)
+            refusal = errno;
+        close(fd);
+        errno = refusal;
+    }
+    return FilePtr(file);
+}
+
+SDL_RWops* OpenRegularFileRW(const char* path, long long maxBytes)
+{
+    FilePtr file = OpenRegularFile(path, maxBytes);
+    if (!file)
+        return nullptr;
+    SDL_RWops* stream = SDL_RWFromFP(file.get(), 1);
+    if (stream)
+        file.release();
+    return stream;
+}
