@@ -114,6 +114,103 @@ def stone_texture():
     return png(128, 128, pixel)
 
 
+def _mix(a, b, t):
+    return tuple(x + (y - x) * t for x, y in zip(a, b))
+
+
+def _smooth(t):
+    t = max(0.0, min(1.0, t))
+    return t * t * (3 - 2 * t)
+
+
+def backdrop(width, height, colour, seed=0):
+    """An opaque picture; colour(u, v, n) gives r, g, b in 0-1 for u, v in 0-1 (v = 0 at the
+    top) and a per-pixel noise n in 0-1 that keeps large gradients from banding."""
+    rng = random.Random(seed)
+    noise = [rng.random() for _ in range(4099)]
+
+    def pixel(x, y):
+        r, g, b = colour(x / (width - 1), y / (height - 1), noise[(x * 31 + y * 17) % 4099])
+        return (clamp255(r), clamp255(g), clamp255(b), 255)
+    return png(width, height, pixel)
+
+
+def vignette(u, v, strength=0.6):
+    d = math.hypot(u - 0.5, (v - 0.5) * 0.8)
+    return 1.0 - strength * _smooth(d * 1.6)
+
+
+def copyright_splash(u, v, n):
+    """Deep night blue with a ring of light: the first picture after start."""
+    base = _mix((0.02, 0.03, 0.08), (0.05, 0.10, 0.20), v)
+    ring = math.exp(-((math.hypot(u - 0.5, (v - 0.45) * 0.75) - 0.18) * 28) ** 2)
+    c = _mix(base, (0.55, 0.70, 0.95), 0.6 * ring)
+    return tuple(x * vignette(u, v) + 0.01 * n for x in c)
+
+
+def team_splash(u, v, n):
+    """Warm paper with a dark quill stroke sweeping across it."""
+    paper = _mix((0.93, 0.86, 0.70), (0.78, 0.66, 0.48), _smooth(math.hypot(u - 0.5, v - 0.5) * 1.4))
+    curve = 0.55 - 0.25 * math.sin((u - 0.2) * 2.2) if 0.2 < u < 0.8 else 9.0
+    width = 0.012 + 0.02 * math.sin(max(0.0, min(1.0, (u - 0.2) / 0.6)) * math.pi)
+    ink = _smooth(1.0 - abs(v - curve) / width) if curve < 9 else 0.0
+    c = _mix(paper, (0.12, 0.08, 0.06), ink)
+    return tuple(x + 0.03 * (n - 0.5) for x in c)
+
+
+def main_screen(u, v, n):
+    """A harbour at dusk: a sky from amber to night, dark water with a streak of light, the
+    quay wall black along the left where the menu entries stand out in white."""
+    horizon = 0.62
+    if v < horizon:
+        t = v / horizon
+        c = _mix((0.05, 0.07, 0.20), (0.85, 0.45, 0.20), _smooth(t) ** 1.5)
+        sun = math.exp(-((u - 0.72) ** 2 + ((v - horizon) * 1.6) ** 2) * 60)
+        c = _mix(c, (1.0, 0.85, 0.55), sun)
+    else:
+        t = (v - horizon) / (1 - horizon)
+        c = _mix((0.20, 0.16, 0.20), (0.02, 0.03, 0.07), _smooth(t))
+        ripple = 0.5 + 0.5 * math.sin(v * 220 + math.sin(u * 40) * 2)
+        streak = math.exp(-((u - 0.72) * (6 - 4 * t)) ** 2) * ripple * (1 - t)
+        c = _mix(c, (1.0, 0.75, 0.45), 0.7 * streak)
+    quay = 0.34 + 0.03 * math.sin(v * 30)
+    if u < quay and v > 0.40:
+        c = _mix(c, (0.02, 0.02, 0.03), 0.85)
+    elif u < quay + 0.01 and v > 0.40:
+        c = _mix(c, (0.02, 0.02, 0.03), 0.4)
+    return tuple(x + 0.015 * (n - 0.5) for x in c)
+
+
+def char_select(u, v, n):
+    """A dark stage with a pool of light on the right, where the character on show stands."""
+    c = _mix((0.04, 0.07, 0.09), (0.09, 0.14, 0.16), v)
+    spot = math.exp(-(((u - 0.72) * 2.2) ** 2 + ((v - 0.55) * 1.4) ** 2) * 3)
+    floor = _smooth((v - 0.72) * 8) * math.exp(-((u - 0.72) * 4) ** 2)
+    c = _mix(c, (0.45, 0.50, 0.48), 0.55 * spot + 0.25 * floor)
+    return tuple(x * vignette(u, v, 0.5) + 0.015 * (n - 0.5) for x in c)
+
+
+def wait_screen(u, v, n):
+    """Shown once while the menus are built: night blue with a pale band across the middle."""
+    c = _mix((0.03, 0.04, 0.10), (0.06, 0.08, 0.16), v)
+    band = math.exp(-((v - 0.5) * 9) ** 2)
+    c = _mix(c, (0.30, 0.38, 0.55), 0.5 * band)
+    return tuple(x + 0.015 * (n - 0.5) for x in c)
+
+
+def gray_background(u, v, n):
+    """The settings screens: slate grey, lighter at the top, dark at the edges."""
+    c = _mix((0.36, 0.38, 0.41), (0.16, 0.17, 0.19), _smooth(v))
+    return tuple(x * vignette(u, v, 0.45) + 0.02 * (n - 0.5) for x in c)
+
+
+MENU_IMAGES = [   # file, painter, seed
+    ("Copyright.png", copyright_splash, 1), ("quillbrook.png", team_splash, 2),
+    ("MainScreen.png", main_screen, 3), ("CharSelect.png", char_select, 4),
+    ("WaitScreen.png", wait_screen, 5), ("GrayBackground.png", gray_background, 6),
+]
+
+
 # -- models ----------------------------------------------------------------------------------
 
 class Mesh:
@@ -181,6 +278,14 @@ def character_frame(phase, walking):
         m.box("coat", side * 0.33, 1.15 + breathe, s * 0.25, 0.14, 0.55, 0.14)   # arms
         m.box("legs", side * 0.13, 0.42, -s * 0.30, 0.18, 0.84, 0.18)            # legs
     return m
+
+
+def on_show(mesh):
+    """The character select screen draws the idle model scaled ten times, moved by (4.45, -3.8,
+    -2) from a camera at z = 1.5: at a tenth of the size and shifted back, the figure stands on
+    the right of the screen in its pool of light."""
+    mesh.v = [(x * 0.1 - 0.355, y * 0.1 + 0.26, z * 0.1) for x, y, z in mesh.v]
+    return mesh
 
 
 def quay():
@@ -258,6 +363,8 @@ def main():
     write_if_changed(out("Images", "BrackwaterIcon.png"), icon())
     write_if_changed(out("Images", "QuayTexture.png"), stone_texture())
     write_if_changed(out("system", "Credits.txt"), CREDITS)
+    for name, painter, seed in MENU_IMAGES:
+        write_if_changed(out("Images", name), backdrop(400, 300, painter, seed))
 
     for index, (ident, prefix, skin, coat, legs) in enumerate(CHARACTERS):
         short = prefix.capitalize()
@@ -270,6 +377,8 @@ def main():
             write_if_changed(os.path.join(folder, library), mtl(materials))
             for frame in range(count):
                 mesh = character_frame(frame / count, walking)
+                if not walking:
+                    mesh = on_show(mesh)
                 write_if_changed(os.path.join(folder, "%s_%s_%d.obj" % (prefix, action, frame)),
                                  mesh.obj(library))
 
