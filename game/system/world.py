@@ -53,6 +53,7 @@ class Game:
         self.player = None
         self.actors = []
         self.step_timer = 0.0
+        self.menu_open = True
         self.models = _load_model_support()
 
     # -- start --------------------------------------------------------------------------------
@@ -67,7 +68,7 @@ class Game:
         sound.playmusic(MUSIC)
         engine.setmenu(False)
         self.playing = True
-        _say("Arrows walk, Space rings the bell, Page Up opens this console.")
+        _say("Arrows walk, Return rings the bell, Escape opens the menu, Page Up this console.")
 
     def _load_model(self, path, texture=None):
         if self.models is None:
@@ -96,28 +97,27 @@ class Game:
         self.last_ticks = now
         if dt > 0:
             self.fps = 0.9 * self.fps + 0.1 / dt
-        if not self.playing:
-            self._title(now)
+        # The menus own the frame until a game starts, and again while the in-game menu is open:
+        # whatever the scene drew now would cover them.
+        if engine.getmenu():
+            self.menu_open = True
             return
-        self._walk(dt)
+        if not self.playing:
+            return
+        # The key that closed the menu is still "just pressed" in this frame: it neither reopens
+        # the menu nor rings the bell.
+        keys_fresh = not self.menu_open
+        self.menu_open = False
+        if keys_fresh and input.iskeytriggered("SC_BUTTON_MENU"):
+            engine.entergamemenu()
+            self.menu_open = True
+            return
+        self._walk(dt, keys_fresh)
         self._follow_camera()
         self._draw_scene()
         self._hud()
 
-    def _title(self, now):
-        if input.iskeytriggered("SDLK_RETURN") or input.action():
-            self.start()
-            return
-        glow = 0.5 + 0.5 * math.sin(now / 400.0)
-        graphics.push2d()
-        width, height = graphics.getwindowsize()
-        graphics.drawrect(0, height * 0.62, width, 4, 0.2, 0.5 + 0.3 * glow, 0.7, 1.0)
-        graphics.pop2d()
-        font.drawstring("Brackwater", width / 2 - 115, height * 0.4, 48, 0.9, 0.95, 1.0)
-        font.drawstring("Press Return", width / 2 - 60, height * 0.7, 22,
-                        0.6 + 0.4 * glow, 0.6 + 0.4 * glow, 0.6 + 0.4 * glow)
-
-    def _walk(self, dt):
+    def _walk(self, dt, keys_fresh=True):
         p = self.player
         turn = (input.iskeydown("SC_AXIS_LEFT") - input.iskeydown("SC_AXIS_RIGHT")) * TURN_SPEED * dt
         p.heading = (p.heading + turn) % 360.0
@@ -139,7 +139,7 @@ class Game:
             if self.step_timer <= 0:
                 sound.playsound(STEP, 60)
                 self.step_timer = 0.45
-        if input.action():
+        if keys_fresh and input.action():
             angle = int(math.degrees(math.atan2(-p.x, -p.z))) % 360
             sound.playsoundpos(BELL, angle, min(255, int(math.hypot(p.x, p.z) * 20)))
 
@@ -160,7 +160,8 @@ class Game:
     def _hud(self):
         width, height = graphics.getwindowsize()
         font.drawstring("%s  %.0f fps" % (self.player.name, self.fps), 10, 10, 16, 1.0, 1.0, 0.8)
-        font.drawstring("Arrows walk   Space rings the bell   Page Up console", 10, height - 30, 14,
+        font.drawstring("Arrows walk   Return rings the bell   Escape menu   Page Up console", 10,
+                        height - 30, 14,
                         0.8, 0.85, 0.9)
 
 

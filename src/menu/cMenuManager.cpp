@@ -668,9 +668,17 @@ void cMenuManager::DrawExtraCharacterStuff()
 {
     g_Graphics.m_Camera.SetLookAt(0.0f, 0.0f, -5.0f);
     g_Graphics.m_Camera.SetPosition(0.0f, 0.0f, 1.5f);
-    if (m_CurrentChar >= 0 && size_t(m_CurrentChar) < m_CharInfos.size())
+    // The screen's 2D drawing leaves the projection matrix selected; the model is placed in the
+    // scene, not in the projection.
+    glMatrixMode(GL_MODELVIEW);
+    if (m_CurrentChar >= 0 && size_t(m_CurrentChar) < m_CharInfos.size()) {
+        // Scaled ten times, the model's normals would shrink with it and darken the figure.
+        glPushAttrib(GL_ENABLE_BIT);
+        glEnable(GL_NORMALIZE);
         m_CharInfos[size_t(m_CurrentChar)].m_Model.Draw(4.45f, -3.8f, -2.0f, 10.0f, 10.0f, 10.0f, 0.0f, 0.0f,
                                                        0.0f, 0.0f, 1.0f);
+        glPopAttrib();
+    }
     glDisable(GL_DEPTH_TEST);
     if (m_SelectStage == 2 && m_CharSelectScreen.GetNumButtons() > CS_NO) {
         float w = float(g_Graphics.GetWindowWidth());
