@@ -395,15 +395,12 @@ void cMenuManager::LoadGameMenu()
 void cMenuManager::HandleResolutionChange(int oldWidth, int oldHeight, int newWidth, int newHeight)
 {
     // A mode change loses every texture. The backgrounds' registry entries went with the reset,
-    // so they are dropped, not given back (giving back what the registry no longer has is an error).
+    // so they are dropped, not given back: giving back what the registry no longer has is an error.
     TEXTUREMANAGER.Reset();
     for (cBackground& background : m_Backgrounds)
         background = cBackground();
     LoadBackgrounds();
-    for (const sCharacterFiles& files : k_Characters) {
-        if (TEXTUREMANAGER.GetGLTextureID(files.texture) != 0)
-            TEXTUREMANAGER.RemoveTexture(files.texture);
-    }
+    // The character textures went with the reset too: nothing is left to remove before reloading.
     LoadCharacterTextures();
 
     if (oldWidth <= 0 || oldHeight <= 0)
