@@ -60,7 +60,7 @@ def test_a_failed_save_keeps_the_previous_file(folder):
         assert json.load(f) == {"music volume": 30}
 
 
-def test_the_shipped_game_starts_plays_and_saves_its_settings_on_quit():
+def test_the_shipped_game_goes_through_the_menus_into_play_and_back():
     game_dir = os.path.join(SOURCE_DIR, "game")
     game = Game(package=game_dir)
     subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "tools", "make_game_data.py"),
@@ -68,12 +68,26 @@ def test_the_shipped_game_starts_plays_and_saves_its_settings_on_quit():
     # The shipped game writes no frame count: its waits go by the clock instead.
     game.frame = _ticker()
     with game:
-        title = _brightness(game.screenshot(os.path.join(game.dir, "title.png")))
-        game.press("Return", frames=20)
+        def look(name):
+            return _brightness(game.screenshot(os.path.join(game.dir, name + ".png")))
+
+        splash = look("splash")             # night blue
+        game.press("Return", frames=10)
+        team = look("team")                 # pale paper
+        game.press("Return", frames=10)
+        main = look("main")
+        for _ in range(4):                  # New Game, Joss, Orla, Yes
+            game.press("Return", frames=10)
         game.press("Up", frames=20)
-        playing = _brightness(game.screenshot(os.path.join(game.dir, "playing.png")))
-        # The title is text on black; the quay fills most of the screen with lit stone.
-        assert title < 0.05 and playing > 0.15, (title, playing)
+        playing = look("playing")           # the lit quay
+        game.press("Escape", frames=10)
+        in_game = look("in-game")           # the main menu's picture again
+        for key in ("Down", "Down", "Down", "Return"):
+            game.press(key, frames=10)
+        back = look("back")
+        assert splash < 0.1 < main < 0.5 < team, (splash, main, team)
+        assert abs(playing - main) > 0.03 and playing > 0.15, (playing, main)
+        assert abs(in_game - main) < 0.02 and abs(back - main) < 0.02, (in_game, back, main)
         game.key_down("alt")
         game.advance(2)
         game.key_down("F4")

@@ -229,3 +229,41 @@ class Game:
                 return ids[-1]
             time.sleep(0.05)
         raise AssertionError("no window named Brackwater")
+
+
+def read_rgb(png):
+    """(width, height, rows of RGB bytes) of an image, through ImageMagick's binary PPM."""
+    data = subprocess.run(["convert", png, "-depth", "8", "ppm:-"], check=True,
+                          capture_output=True).stdout
+    _, size, _, pixels = data.split(b"\n", 3)   # "P6", "width height", "255", the pixels
+    width, height = (int(v) for v in size.split())
+    return width, height, pixels
+
+
+def extent(png, colour, tolerance=40):
+    """The bounding box (min x, min y, max x, max y) of the pixels near a colour, or None."""
+    width, height, rgb = read_rgb(png)
+    box = None
+    for y in range(height):
+        row = rgb[y * width * 3:(y + 1) * width * 3]
+        for x in range(width):
+            r, g, b = row[x * 3:x * 3 + 3]
+            if abs(r - colour[0]) <= tolerance and abs(g - colour[1]) <= tolerance \
+                    and abs(b - colour[2]) <= tolerance:
+                box = (x, y, x, y) if box is None else (min(box[0], x), min(box[1], y),
+                                                        max(box[2], x), max(box[3], y))
+    return box
+
+
+def solid_png(width, height, rgb):
+    """A PNG of one opaque colour (32 bits, as the texture registry wants)."""
+    import struct
+    import zlib
+    row = b"\x00" + bytes((*rgb, 255)) * width
+    body = zlib.compress(row * height)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", body) + chunk(b"IEND", b"")
