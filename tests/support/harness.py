@@ -231,39 +231,30 @@ class Game:
         raise AssertionError("no window named Brackwater")
 
 
-def read_rgb(png):
-    """(width, height, rows of RGB bytes) of an image, through ImageMagick's binary PPM."""
-    data = subprocess.run(["convert", png, "-depth", "8", "ppm:-"], check=True,
-                          capture_output=True).stdout
-    _, size, _, pixels = data.split(b"\n", 3)   # "P6", "width height", "255", the pixels
-    width, height = (int(v) for v in size.split())
-    return width, height, pixels
+
+def image_size(png):
+    return tuple(int(v) for v in subprocess.run(["identify", "-format", "%w %h", png], check=True,
+                                                capture_output=True, text=True).stdout.split())
 
 
-def extent(png, colour, tolerance=40):
-    """The bounding box (min x, min y, max x, max y) of the pixels near a colour, or None."""
-    width, height, rgb = read_rgb(png)
-    box = None
-    for y in range(height):
-        row = rgb[y * width * 3:(y + 1) * width * 3]
-        for x in range(width):
-            r, g, b = row[x * 3:x * 3 + 3]
-            if abs(r - colour[0]) <= tolerance and abs(g - colour[1]) <= tolerance \
-                    and abs(b - colour[2]) <= tolerance:
-                box = (x, y, x, y) if box is None else (min(box[0], x), min(box[1], y),
-                                                        max(box[2], x), max(box[3], y))
-    return box
+def pixel(png, x, y):
+    """The (r, g, b) of one pixel, through ImageMagick."""
+    text = subprocess.run(["convert", png, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
+                          check=True, capture_output=True, text=True).stdout
+    return tuple(int(v) for v in text.splitlines()[-1].split("(")[1].split(")")[0].split(",")[:3])
 
 
-def solid_png(width, height, rgb):
-    """A PNG of one opaque colour (32 bits, as the texture registry wants)."""
-    import struct
-    import zlib
-    row = b"\x00" + bytes((*rgb, 255)) * width
-    body = zlib.compress(row * height)
+def colour_box(png, rgb, fuzz=15):
+    """(x, y, width, height) of the pixels near a colour (within fuzz percent), through ImageMagick."""
+    text = subprocess.run(["convert", png, "-fuzz", "%d%%" % fuzz, "-fill", "black", "+opaque",
+                           "rgb%s" % (tuple(rgb),), "-format", "%@", "info:"],
+                          check=True, capture_output=True, text=True).stdout
+    w, h, x, y = (int(v) for v in text.replace("x", "+").split("+"))
+    return x, y, w, h
 
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data
-                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", body) + chunk(b"IEND", b"")
+
+def solid_png(path, rgb, size=64):
+    """An opaque 32-bit PNG of one colour, as the texture registry wants."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    subprocess.run(["convert", "-size", "%dx%d" % (size, size), "xc:rgb%s" % (tuple(rgb),),
+                    "PNG32:" + path], check=True)
