@@ -169,8 +169,6 @@ cMenuButton* cMenuManager::CurrentButton(cMenuScreen& screen)
     return screen.GetButton(screen.GetCurrentButton());
 }
 
-// -- building and freeing ---------------------------------------------------------------------
-
 void cMenuManager::LoadMainMenu()
 {
     FreeMainMenu(true);
@@ -390,8 +388,6 @@ void cMenuManager::LoadGameMenu()
     }
 }
 
-// -- resolution -------------------------------------------------------------------------------
-
 void cMenuManager::HandleResolutionChange(int oldWidth, int oldHeight, int newWidth, int newHeight)
 {
     // A mode change loses every texture. The backgrounds' registry entries went with the reset,
@@ -412,8 +408,6 @@ void cMenuManager::HandleResolutionChange(int oldWidth, int oldHeight, int newWi
     for (cMenuObject* object : m_ObjectList)
         object->SetPosition(object->GetXPosition() * sx, object->GetYPosition() * sy);
 }
-
-// -- splash, main and in-game screens ---------------------------------------------------------
 
 void cMenuManager::UpdateFerrinSplashScreen()
 {
@@ -534,8 +528,6 @@ void cMenuManager::EnterMainMenu()
         m_ScreenStack.pop();
     m_pCurrentScreen = &m_MainScreen;
 }
-
-// -- character select -------------------------------------------------------------------------
 
 void cMenuManager::LoadCharInfos()
 {
@@ -726,8 +718,6 @@ void cMenuManager::LeaveMenusForPlay()
     LoadGameMenu();
 }
 
-// -- load game --------------------------------------------------------------------------------
-
 void cMenuManager::LoadLoadGameScreen()
 {
     for (int i = 0; i < m_LoadGameScreen.GetNumButtons() && i < k_NumSlots; ++i) {
@@ -755,8 +745,6 @@ void cMenuManager::UpdateLoadGameScreen()
     LeaveMenusForPlay();
     g_ScriptCore.LoadGame(slot);
 }
-
-// -- options ----------------------------------------------------------------------------------
 
 void cMenuManager::UpdateOptionsScreen()
 {
