@@ -95,8 +95,9 @@ TEST_F(MenuTest, EveryScreenAlongTheWayIntoAGame)
     for (const sStop& stop : stops) {
         Keys(stop.keys);
         EXPECT_EQ(ScreenName(), stop.screen) << stop.golden;
-        if (*stop.highlighted)
+        if (*stop.highlighted) {
             EXPECT_EQ(Highlighted(), stop.highlighted) << stop.golden;
+        }
         EXPECT_TRUE(FrameMatchesGolden(MenuFrame(), std::string("menu/golden/") + stop.golden));
     }
     EXPECT_EQ(Menus().m_LoadGameScreen.GetButton(2)->GetText(), "Harbour");
