@@ -242,8 +242,9 @@ def team_splash():
     d = ImageDraw.Draw(image)
     # The quill at the stroke's end.
     qx, qy = W * 0.8, H * 0.5 - H * 0.25 * math.sin(0.6 * 2.2)
-    d.polygon([(qx, qy), (qx + 40, qy - 150), (qx + 70, qy - 190), (qx + 30, qy - 120)], fill=(250, 248, 240))
-    d.line((qx, qy, qx + 66, qy - 186), fill=(120, 100, 80), width=2)
+    d.polygon([(qx, qy), (qx + 22, qy - 60), (qx + 60, qy - 120), (qx + 34, qy - 52)], fill=(250, 248, 240))
+    d.polygon([(qx + 22, qy - 60), (qx + 60, qy - 120), (qx + 14, qy - 78)], fill=(225, 220, 205))
+    d.line((qx, qy, qx + 58, qy - 116), fill=(120, 100, 80), width=2)
     lettering(image, "Quillbrook", (W / 2, H * 0.68), 64, (40, 28, 22), face="DejaVuSerif-Italic.ttf", anchor="mm",
               shadow=False)
     lettering(image, "presents", (W / 2, H * 0.77), 24, (95, 75, 60), face="DejaVuSerif.ttf", anchor="mm",

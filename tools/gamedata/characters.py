@@ -211,7 +211,8 @@ def _prop(m, c, pose, hands, shoulders, hip_y, h, walking):
         m.box("screen", add(phone, tilt((0, 0, -0.0045 * h))), (0.034 * h, 0.064 * h, 0.002 * h), ACCENT, tilt)
     elif kind == "lighter":   # a lighter in the right hand, its flame flickering
         base = add(right, (-0.005 * h, 0.035 * h, 0.018 * h))
-        m.box("prop", base, (0.022 * h, 0.04 * h, 0.012 * h), PLAIN)
+        m.box("prop", base, (0.024 * h, 0.032 * h, 0.012 * h), PLAIN)
+        m.box("cap", add(base, (0, 0.02 * h, 0)), (0.024 * h, 0.009 * h, 0.012 * h), PLAIN)
         flicker = 1.0 + 0.25 * math.sin(2 * math.pi * pose.tick * (3 if walking else 1))
         tip = add(base, (0.004 * h * math.sin(2 * math.pi * pose.tick), 0.075 * h * flicker, 0))
         m.limb("flame", [(add(base, (0, 0.026 * h, 0)), 0.007 * h), (lerp(add(base, (0, 0.026 * h, 0)), tip, 0.35), 0.011 * h),
@@ -261,8 +262,8 @@ CHARACTERS = [
     Character("OrlaVance", "orla",
               Build(1.86, 0.165, 0.075, (0.145, 0.1), (0.115, 0.085), 0.077, 0.050, (0.095, 0.118, 0.104)),
               {"skin": (0.96, 0.8, 0.7), "hair": (0.6, 0.2, 0.08), "top": (0.62, 0.1, 0.12),
-               "bottom": (0.13, 0.13, 0.16), "shoes": (0.2, 0.13, 0.1), "prop": (0.8, 0.8, 0.85),
-               "flame": (1.0, 0.75, 0.3)},
+               "bottom": (0.13, 0.13, 0.16), "shoes": (0.2, 0.13, 0.1), "prop": (0.1, 0.3, 0.75),
+               "cap": (0.85, 0.85, 0.9), "flame": (1.0, 0.75, 0.3)},
               {"top": "buttons", "bottom": "plain", "accent": "flame", "shoes": "leather"},
               {"hair": "ponytail", "coat": (0.33, 1.35), "boots": True},
               {"kind": "lighter", "arm": (0.25, 1.25)}),
@@ -348,9 +349,9 @@ def texture(c, seed):
             d.line((tx + 20, y, tx + 44, y), fill=(180, 180, 190, 255))
             d.line((tx + 84, y, tx + 108, y), fill=(180, 180, 190, 255))
     elif kind == "buttons":
-        for y in range(30, 120, 18):
+        for y in range(30, 120, 22):
             for dx in (-7, 7):
-                d.ellipse((tx + quarter + dx - 2, y - 2, tx + quarter + dx + 2, y + 2), fill=(40, 30, 25, 255))
+                d.ellipse((tx + quarter + dx - 1, y - 1, tx + quarter + dx + 2, y + 2), fill=(60, 45, 35, 255))
         d.line((tx + quarter + 12, 0, tx + quarter + 12, half), fill=(190, 190, 190, 255))
         d.rectangle((tx, 48, tx + half, 54), fill=(205, 205, 205, 255))   # belt
     elif kind == "paint":
