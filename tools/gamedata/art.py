@@ -91,8 +91,6 @@ def lettering(image, text, position, size, fill, face="DejaVuSerif-Bold.ttf", sh
         d.text(position, text, font=f, fill=fill, anchor=anchor)
 
 
-# -- shapes of the harbour ------------------------------------------------------------------
-
 def lighthouse(d, x, base, height, body, stripes, lamp):
     """A tapering tower with bands, gallery and lantern; (x, base) is the middle of its foot."""
     top = base - height

@@ -42,8 +42,6 @@ def normalise(samples, peak=0.85):
     return [s * peak / top for s in samples]
 
 
-# -- effects -----------------------------------------------------------------------------------
-
 def bell():
     """The harbour bell: inharmonic partials, the high ones dying first."""
     n = int(RATE * 2.4)
@@ -147,8 +145,6 @@ def foghorn():
         out.append(env * s)
     return normalise(lowpass(out, 0.25), 0.8)
 
-
-# -- music -------------------------------------------------------------------------------------
 
 def _pluck(note, length, bright=0.3, decay=3.0):
     w = TAU * hz(note) / RATE

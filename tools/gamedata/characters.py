@@ -5,7 +5,7 @@ import random
 
 from PIL import Image, ImageDraw, ImageFilter
 
-from gamedata.mesh import Mesh, add, lerp, mtl, rotate_x, rotate_y, rotate_z, scale, sub, unit
+from gamedata.mesh import Mesh, add, lerp, rotate_x, rotate_y, rotate_z, scale
 
 IDLE_FRAMES = 4
 WALK_FRAMES = 8
@@ -43,11 +43,9 @@ class Character:
         self.ident, self.prefix, self.build = ident, prefix, build
         self.colours = colours          # material -> (r, g, b)
         self.patterns = patterns        # what the texture draws: see texture()
-        self.dress = dress              # coat, skirt, hood, hat, ponytail, long_hair, beret
-        self.prop = prop                # phone, lighter, sketchbook, laptop_bag, bird
+        self.dress = dress              # hair, hat, coat (hem height, flare), boots, look (head tilt)
+        self.prop = prop                # kind (phone, lighter, sketchbook, laptop_bag, bird), held arms
 
-
-# -- posing ------------------------------------------------------------------------------------
 
 class Pose:
     """Joint angles in radians; positive swings a limb forward (+z)."""
@@ -87,7 +85,6 @@ def figure(c, pose, walking):
     drops = [thigh_len * math.cos(a) + shin_len * math.cos(a - k) for a, k in zip(pose.legs, pose.knees)]
     hip_y = max(drops) + ankle_y
     sway = pose.sway * h
-    pelvis = (sway * 0.5, hip_y + 0.02 * h, 0.0)
     shoulder_y = hip_y + 0.315 * h + pose.breathe * h * 0.3
     chest_y = shoulder_y - 0.08 * h
 
@@ -248,8 +245,6 @@ def _prop(m, c, pose, hands, shoulders, hip_y, h, walking):
                SHOE, 6)
 
 
-# -- the five --------------------------------------------------------------------------------
-
 CHARACTERS = [
     Character("JossHartle", "joss",
               Build(1.78, 0.175, 0.085, (0.16, 0.11), (0.135, 0.095), 0.086, 0.057, (0.1, 0.118, 0.108)),
@@ -294,8 +289,6 @@ CHARACTERS = [
               {"kind": "bird", "arm": (0.45, 0.6)}),
 ]
 
-
-# -- textures ----------------------------------------------------------------------------------
 
 def _noise(image, box, rng, amount):
     """Speckles a patch: cloth, skin and leather are never one flat colour."""
