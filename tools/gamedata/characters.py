@@ -98,7 +98,7 @@ def figure(c, pose, walking):
         if boots:
             m.limb("shoes", [(lerp(knee, ankle, 0.25), b.thigh * 0.66), (ankle, b.thigh * 0.6)], SHOE)
         foot_tilt = max(0.0, -(angle - bend)) * 0.6 if walking else 0.0
-        m.ellipsoid("shoes", add(ankle, (0, -0.022 * h, 0.045 * h)), (0.05 * h * 1.05, 0.032 * h, 0.085 * h),
+        m.ellipsoid("shoes", add(ankle, (0, -0.018 * h, 0.045 * h)), (0.05 * h * 1.05, 0.032 * h, 0.085 * h),
                     SHOE, 10, 6, turn=lambda v, t=foot_tilt: rotate_x(v, -t))
 
     # Torso: hips, waist, chest, shoulders, closed at the neck.
