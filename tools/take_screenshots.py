@@ -29,26 +29,27 @@ def main():
                         os.path.join(ROOT, "game")], check=True)
     game = Game(package=os.path.join(ROOT, "game"))
     start = time.monotonic()
-    # The shipped game writes no frame count: its waits go by the clock, in 50 ms steps.
+    # The shipped game writes no frame count: its waits go by the clock, in 50 ms steps, and keys
+    # are held half a second, long enough for a slow software-rendered frame to see them.
     game.frame = lambda: int((time.monotonic() - start) * 20)
     shot = lambda name: shutil.copy(game.screenshot(), os.path.join(out, name + ".png"))
     with game:
         game.advance(20)
         shot("splash_copyright")
-        game.press("Return", 6)
+        game.press("Return", 10)
         shot("splash_team")
-        game.press("Return", 6)
+        game.press("Return", 10)
         game.advance(10)
         shot("main_menu")
-        game.press("Return", 6)
+        game.press("Return", 10)
         for index in range(5):
             game.advance(4)
             shot("character_%d" % index)
-            game.press("Right", 6)
-        game.press("Return", 6)          # first: the character after the last shown, Joss
-        game.press("Return", 6)          # second: the one shown next
+            game.press("Right", 10)
+        game.press("Return", 10)          # first: the character after the last shown, Joss
+        game.press("Return", 10)          # second: the one shown next
         shot("character_confirm")
-        game.press("Return", 6)          # "Yes"
+        game.press("Return", 10)          # "Yes"
         game.advance(30)
         shot("play")
         game.key_down("Up")
