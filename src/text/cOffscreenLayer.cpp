@@ -78,7 +78,7 @@ cOffscreenLayer::~cOffscreenLayer()
 
 bool cOffscreenLayer::ReadGLState(sGLState& state)
 {
-    // A picture is put down once, opaque: fog would be applied twice, other blending would
+    // A picture is put down once, opaque: the alpha test could only refuse it whole, fog would be applied twice, other blending would
     // mix with the clear colour of the picture instead of the scene, and scissors, stencils
     // and logic operations would cut or change it differently.
     if (glIsEnabled(GL_FOG) || glIsEnabled(GL_SCISSOR_TEST) || glIsEnabled(GL_STENCIL_TEST)
@@ -87,6 +87,10 @@ bool cOffscreenLayer::ReadGLState(sGLState& state)
     if (glIsEnabled(GL_BLEND)
         && !(Integer(GL_BLEND_SRC) == GL_SRC_ALPHA && Integer(GL_BLEND_DST) == GL_ONE_MINUS_SRC_ALPHA)
         && !(Integer(GL_BLEND_SRC) == GL_ONE && Integer(GL_BLEND_DST) == GL_ZERO))
+        return false;
+    GLint alphaFunc = GL_ALWAYS;
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunc);
+    if (glIsEnabled(GL_ALPHA_TEST) && alphaFunc != GL_ALWAYS)
         return false;
     GLint polygonMode[2] = {GL_FILL, GL_FILL};
     glGetIntegerv(GL_POLYGON_MODE, polygonMode);
@@ -135,8 +139,9 @@ bool cOffscreenLayer::EnsureTarget(int width, int height)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    // No alpha channel: the picture is opaque, whatever the colour mask leaves of the clear.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    // The picture is put down opaque, so its alpha (which the colour mask may keep from being
+    // written) is never read; the window's own pixel layout keeps the copy cheap.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
 
     GLint boundRenderbuffer = Integer(GL_RENDERBUFFER_BINDING);
@@ -195,6 +200,11 @@ bool cOffscreenLayer::Draw(int rows)
     // Texture rows run upwards from the window's bottom edge.
     float t = 1 - bottom / float(m_Height);
     GLint boundTexture = Integer(GL_TEXTURE_BINDING_2D);
+    // Every fragment the picture gives is opaque and alpha-tested ALWAYS: blending with alpha 1
+    // and the alpha test change nothing, so they are left out of the work.
+    GLboolean blend = glIsEnabled(GL_BLEND), alphaTest = glIsEnabled(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
     glDisable(GL_LIGHTING);
     push2D();
     glEnable(GL_TEXTURE_2D);
@@ -210,6 +220,10 @@ bool cOffscreenLayer::Draw(int rows)
     glEnd();
     glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
     pop2D();
+    if (blend)
+        glEnable(GL_BLEND);
+    if (alphaTest)
+        glEnable(GL_ALPHA_TEST);
     return true;
 }
 
