@@ -66,8 +66,9 @@ void DrawFontString(const char* text, float x, float y, int size, float r, float
             pfDrawString(screen, text);
         }
     };
+    // Only OpenGL drawing can be kept in a list; a software surface is drawn into right away.
     size_t length = strnlen(text, cStringCache::k_MaxTextBytes + 1);
-    if (length > cStringCache::k_MaxTextBytes) {
+    if (length > cStringCache::k_MaxTextBytes || !(screen->flags & SDL_OPENGL)) {
         draw();
     } else if (s_Strings.Draw({std::string(text, length), pfGetCurrentFont(), x, y, size, {r, g, b, sr, sg, sb},
                                shadow, pfGetStyle()},
