@@ -309,6 +309,13 @@ void BM_ConsoleClosed(benchmark::State& state)
 }
 BENCHMARK(BM_ConsoleClosed)->Name("BM_ConsoleFrame/closed")->Unit(benchmark::kMicrosecond);
 
+// The console's band alone, drawn as ever: the floor under any console that covers those pixels.
+void BM_ConsoleBand(benchmark::State& state)
+{
+    TimeFrames(state, [&](int64_t) { DrawConsoleBackground(); });
+}
+BENCHMARK(BM_ConsoleBand)->Name("BM_ConsoleFrame/band_only")->Unit(benchmark::kMicrosecond);
+
 // The open console with unchanged content, as it sits while the player reads it.
 void BM_ConsoleOpen(benchmark::State& state)
 {
