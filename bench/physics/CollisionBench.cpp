@@ -1,9 +1,12 @@
 // HandleCollisions on a scripted walk with gravity through generated rooms with five other
-// objects: the engine's sweep beside the brute-force reference, and the cost of one sweep level
-// beside Bullet's convexSweepTest of a sphere against a btBvhTriangleMeshShape of the same room.
+// objects: the engine's whole sweep (every slide level) beside the brute-force reference. Then,
+// move for move, one full first-level sweep of the engine (index query, ellipsoid test of every
+// candidate, nearest contact) beside one convexSweepTest of Bullet's sphere against a
+// btBvhTriangleMeshShape of the same room and boxes: the same question, where is the first contact.
 #include <benchmark/benchmark.h>
 #include <btBulletCollisionCommon.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +15,7 @@
 #include <random>
 
 #include "physics/CollisionModel.h"
+#include "physics/cTriangleBVH.h"
 #include "physics/RoomGenerator.h"
 
 namespace {
@@ -107,13 +111,65 @@ void RunWalk(benchmark::State& state, bool fast)
 void BM_HandleCollisions_engine(benchmark::State& state) { RunWalk(state, true); }
 void BM_HandleCollisions_reference(benchmark::State& state) { RunWalk(state, false); }
 
-// The same room and boxes in Bullet, in the mover's ellipsoid space (the sphere has radius 1), and
-// one convexSweepTest per sweep level of the walk.
-void BM_SweepLevel_bullet(benchmark::State& state)
+cVector3 EllipsoidScale(const sScene& scene)
+{
+    return {2.0f / scene.moverModel->GetWidth(), 2.0f / scene.moverModel->GetHeight(),
+            2.0f / scene.moverModel->GetLength()};
+}
+
+// Each move's start and destination in the mover's ellipsoid space, as the sweep takes them.
+std::vector<std::pair<cVector3, cVector3>> EllipsoidMoves(const sScene& scene)
+{
+    const cVector3 scale = EllipsoidScale(scene);
+    const float halfHeight = scene.moverModel->GetHeight() / 2;
+    auto convert = [&](cVector3 p) { return cVector3{p.x * scale.x, (p.y + halfHeight) * scale.y, p.z * scale.z}; };
+    std::vector<std::pair<cVector3, cVector3>> moves;
+    for (const sMove& move : scene.walk)
+        moves.push_back({convert(move.start), convert(move.destination)});
+    return moves;
+}
+
+// The engine's first level of every move: the nearest contact of the whole move, found through an
+// index over the room's and the boxes' triangles in ellipsoid space, with the engine's own reach.
+void BM_FirstSweepLevel_engine(benchmark::State& state)
 {
     sScene& scene = Scene(size_t(state.range(0)));
-    const cVector3 scale{2.0f / scene.moverModel->GetWidth(), 2.0f / scene.moverModel->GetHeight(),
-                         2.0f / scene.moverModel->GetLength()};
+    CollisionModel mover = scene.mover;
+    mover.position = scene.walk[0].start;
+    HandleCollisions(mover, scene.walk[0].destination, scene.room, scene.others);
+    const std::vector<CollisionTriangle> triangles = GetRoomTriangles();
+    cTriangleBVH index;
+    index.Build(triangles);
+    const auto moves = EllipsoidMoves(scene);
+    int hits = 0;
+    for (auto _ : state) {
+        for (const auto& [from, to] : moves) {
+            Ellipsoid ellipsoid;
+            ellipsoid.center = from;
+            ellipsoid.destination = to;
+            cVector3 d{to.x - from.x, to.y - from.y, to.z - from.z};
+            float reach = (std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z) + 1.0f) * 1.001f + 0.01f;
+            float nearest = 1e30f;
+            index.Query(from, reach, [&](uint32_t i) {
+                CollisionInfo info;
+                if (CheckEllipsoidTriangleIntersection(ellipsoid, triangles[i], info) && info.distance < nearest)
+                    nearest = info.distance;
+            });
+            hits += nearest < 1e30f;
+        }
+    }
+    benchmark::DoNotOptimize(hits);
+    state.counters["per_sweep"] = benchmark::Counter(double(moves.size()),
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+}
+
+// The same room and boxes in Bullet, in the mover's ellipsoid space (the sphere has radius 1), and
+// one convexSweepTest per move of the walk: the whole move, closest hit.
+void BM_FirstSweepLevel_bullet(benchmark::State& state)
+{
+    sScene& scene = Scene(size_t(state.range(0)));
+    const cVector3 scale = EllipsoidScale(scene);
     std::vector<CollisionTriangle> triangles;
     scene.roomModel->GetTriangles(triangles);
     btTriangleMesh mesh;
@@ -145,14 +201,9 @@ void BM_SweepLevel_bullet(benchmark::State& state)
     }
     world.updateAabbs();
     btSphereShape sphere(1.0f);
-    const float halfHeight = scene.moverModel->GetHeight() / 2;
     std::vector<std::pair<btVector3, btVector3>> sweeps;
-    for (const sMove& move : scene.walk) {
-        cVector3 from = move.start, to = move.destination;
-        from.y += halfHeight;
-        to.y += halfHeight;
-        sweeps.push_back({toBullet(from), toBullet(to)});
-    }
+    for (const auto& [from, to] : EllipsoidMoves(scene))
+        sweeps.push_back({btVector3(from.x, from.y, from.z), btVector3(to.x, to.y, to.z)});
     int hits = 0;
     for (auto _ : state) {
         for (const auto& [from, to] : sweeps) {
@@ -167,7 +218,7 @@ void BM_SweepLevel_bullet(benchmark::State& state)
         }
     }
     benchmark::DoNotOptimize(hits);
-    state.counters["per_level"] = benchmark::Counter(double(sweeps.size()),
+    state.counters["per_sweep"] = benchmark::Counter(double(sweeps.size()),
                                                      benchmark::Counter::kIsIterationInvariantRate |
                                                          benchmark::Counter::kInvert);
     world.removeCollisionObject(&roomObject);
@@ -179,6 +230,7 @@ void BM_SweepLevel_bullet(benchmark::State& state)
 
 BENCHMARK(BM_HandleCollisions_engine)->Arg(2000)->Arg(20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HandleCollisions_reference)->Arg(2000)->Arg(20000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SweepLevel_bullet)->Arg(2000)->Arg(20000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstSweepLevel_engine)->Arg(2000)->Arg(20000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstSweepLevel_bullet)->Arg(2000)->Arg(20000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -4,8 +4,12 @@
 #include <algorithm>
 #include <iterator>
 
+#include <GL/gl.h>
+
+#include "graphics/GraphicsManager.h"
 #include "input/InputManager.h"
 #include "text/FontDraw.h"
+#include "text/sgl.h"
 
 ScriptConsole g_Console;
 
@@ -83,6 +87,15 @@ void ScriptConsole::LogMessage(std::string text, ConsoleLogType type)
     m_LineComplete = endsLine;
     while (int(m_Log.size()) > k_MaxConsoleLines)
         m_Log.pop_front();
+    std::string& last = m_Log.back().m_Text;
+    if (last.size() > k_MaxLineBytes) {
+        size_t cut = last.size() - k_MaxLineBytes;
+        // Not inside a UTF-8 sequence: its continuation bytes alone would draw as Latin-1 letters.
+        for (int i = 0; i < 3 && cut < last.size() && (static_cast<unsigned char>(last[cut]) & 0xc0) == 0x80; ++i)
+            ++cut;
+        last.erase(0, cut);
+    }
+    ++m_LogRevision;
 }
 
 std::string ScriptConsole::Command()
@@ -91,20 +104,84 @@ std::string ScriptConsole::Command()
     return m_Command;
 }
 
+namespace {
+
+constexpr int k_TextSize = 17, k_LineHeight = k_TextSize + 4;
+constexpr int k_BandHeight = 240;
+
+} // namespace
+
+ScriptConsole::sPictureKey ScriptConsole::PictureKey() const
+{
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    return sPictureKey{m_LogRevision,       m_State, g_Input.m_TypedText, screen ? screen->w : 0, screen ? screen->h : 0,
+                       g_Graphics.GetVideoModeSerial(), pfGetStyle()};
+}
+
 void ScriptConsole::DrawConsole()
 {
+    m_DrewFromPicture = false;
     if (!m_Active)
         return;
-    constexpr int textSize = 17, lineHeight = textSize + 4;
+    sPictureKey key = PictureKey();
+    bool shown = key == m_PictureKey && m_Picture.Draw(k_BandHeight);
+    // Content that changed in the last frame is likely to change in the next, and recording it
+    // would cost more than drawing it; it earns a picture by staying the same for one frame.
+    if (!shown && key == m_LastKey && m_Picture.Record([this] { DrawLines(); })) {
+        pfGetPosition(&m_PenAfter[0], &m_PenAfter[1]);
+        m_PictureKey = key;
+        shown = m_Picture.Draw(k_BandHeight);
+    }
+    m_DrewFromPicture = shown;
+    if (shown)
+        LeaveStateAsDrawn();
+    else
+        DrawLines();
+    m_LastKey = std::move(key);
+}
+
+void ScriptConsole::DrawLines()
+{
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    pfstyle style = pfGetStyle();
+    // Glyphs that begin past the window's right edge leave no pixel, so a long line costs no more
+    // than a full one; two glyphs more cover skew, weight and shadow near the edge.
+    bool cut = screen && style.sine == 0 && style.cosine > 0;
+    float visibleWidth = screen ? float(screen->w - 5 + 2 * k_TextSize) : 0;
+    auto draw = [&](const std::string& text, float y, float r, float g, float b) {
+        size_t length = text.size();
+        if (cut) {
+            // Measured as drawn: each console string leaves the default font current.
+            pfSetFont(&pfPSansMonoBold7);
+            pfSetScale(float(k_TextSize));
+            length = pfFitString(text.c_str(), visibleWidth);
+        }
+        if (length == text.size())
+            DrawConsoleFontString(text.c_str(), 5, y, k_TextSize, r, g, b);
+        else
+            DrawConsoleFontString(text.substr(0, length).c_str(), 5, y, k_TextSize, r, g, b);
+    };
+
     // The newest line always sits just above the prompt, however few lines there are.
-    float y = float(lineHeight * (k_MaxConsoleLines - int(m_Log.size())));
+    float y = float(k_LineHeight * (k_MaxConsoleLines - int(m_Log.size())));
     for (const ConsoleLog& line : m_Log) {
         float green = line.m_Type == LOG_STDERR ? 0.8f : 1.0f;
-        DrawConsoleFontString(line.m_Text.c_str(), 5, y, textSize, 1, green, green);
-        y += lineHeight;
+        draw(line.m_Text, y, 1, green, green);
+        y += k_LineHeight;
     }
-    std::string prompt = (m_State ? ">>> " : "!>> ") + g_Input.m_TypedText + "_";
-    DrawConsoleFontString(prompt.c_str(), 5, y, textSize, 0.6f, 1, 0.6f);
+    draw((m_State ? ">>> " : "!>> ") + g_Input.m_TypedText + "_", y, 0.6f, 1, 0.6f);
     // Drawn after the text: the first 2D drawing at a pixel wins, so the band stays behind it.
     DrawConsoleBackground();
+}
+
+// What drawing the lines directly leaves behind, for whoever draws after the console.
+void ScriptConsole::LeaveStateAsDrawn()
+{
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(0, 0, 0.3f, 1);
+    pfSetFont(&pfPBaveuse);
+    pfSetScale(float(k_TextSize));
+    pfSetPosition(m_PenAfter[0], m_PenAfter[1]);
+    sglColor3f(0, 0, 0.8f);
 }

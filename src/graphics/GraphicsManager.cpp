@@ -115,6 +115,7 @@ bool GraphicsManager::OpenVideoMode(int width, int height, bool fullscreen, int&
         if (info && info->vfmt)
             bpp = info->vfmt->BitsPerPixel;
     }
+    ++m_VideoModeSerial;
     return SDL_SetVideoMode(width, height, bpp, fullscreen ? FULLSCREEN_FLAGS : WINDOWED_FLAGS) != nullptr;
 }
 

@@ -50,6 +50,8 @@ public:
     const sDisplayMode& GetDisplayMode(unsigned int index) const;
     const sDisplayMode& GetCurrentDisplayMode() const { return GetDisplayMode(m_CurrentDisplayMode); }
     uint16_t GetCurrentDisplayModeIndex() const { return m_CurrentDisplayMode; }
+    // Changes with every attempt to set a video mode; GL objects made under another value may be gone.
+    uint32_t GetVideoModeSerial() const { return m_VideoModeSerial; }
 
     cCamera m_Camera;
     cMenuManager m_MenuManager;
@@ -69,6 +71,7 @@ private:
     float m_Light0Position[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     std::vector<sDisplayMode> m_DisplayModes;
     uint16_t m_CurrentDisplayMode = 0;
+    uint32_t m_VideoModeSerial = 0;
     bool m_ModeSet = false;                // a mode change has succeeded: there is one to return to
     sDisplayMode m_WindowMode{0, 0, 32};   // answers GetDisplayMode when the list has no such entry
 };

@@ -2,9 +2,20 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <cstring>
+#include <string>
 
+#include "text/cStringCache.h"
 #include "text/pf.h"
 #include "text/sgl.h"
+
+namespace {
+
+// Every caller's text goes through DrawFontString, a free function: the strings it keeps must
+// outlive each call, so they live here.
+cStringCache s_Strings;
+
+} // namespace
 
 void push2D()
 {
@@ -43,15 +54,30 @@ void DrawFontString(const char* text, float x, float y, int size, float r, float
 
     push2D();
     glDisable(GL_TEXTURE_2D);
-    // The first drawing at a pixel wins the depth test, so the shadow comes second and only
-    // shows where the text itself left the pixel free.
-    pfSetPosition(x, baseline);
-    sglColor3f(r, g, b);
-    pfDrawString(screen, text);
-    if (shadow) {
-        pfSetPosition(x + offset, baseline + offset);
-        sglColor3f(sr, sg, sb);
+    auto draw = [&] {
+        // The first drawing at a pixel wins the depth test, so the shadow comes second and only
+        // shows where the text itself left the pixel free.
+        pfSetPosition(x, baseline);
+        sglColor3f(r, g, b);
         pfDrawString(screen, text);
+        if (shadow) {
+            pfSetPosition(x + offset, baseline + offset);
+            sglColor3f(sr, sg, sb);
+            pfDrawString(screen, text);
+        }
+    };
+    // Only OpenGL drawing can be kept in a list; a software surface is drawn into right away.
+    size_t length = strnlen(text, cStringCache::k_MaxTextBytes + 1);
+    if (length > cStringCache::k_MaxTextBytes || !(screen->flags & SDL_OPENGL)) {
+        draw();
+    } else if (s_Strings.Draw({std::string(text, length), pfGetCurrentFont(), x, y, size, {r, g, b, sr, sg, sb},
+                               shadow, pfGetStyle()},
+                              draw)) {
+        // What the drawing would have left as the front end's colour.
+        if (shadow)
+            sglColor3f(sr, sg, sb);
+        else
+            sglColor3f(r, g, b);
     }
     pop2D();
     glEnable(GL_LIGHTING);

@@ -394,6 +394,29 @@ int pfDrawStringW(SDL_Surface* surface, const char16_t* text)
     return 0;
 }
 
+size_t pfFitString(const char* text, float width)
+{
+    if (!text)
+        return 0;
+    auto start = reinterpret_cast<const unsigned char*>(text), p = start;
+    float pen = 0;
+    while (*p) {
+        const unsigned char* glyphStart = p;
+        const pfglyph* g = pfGetGlyph(NextCode(p));
+        if (!g)
+            continue;
+        if (pen >= width)
+            return size_t(glyphStart - start);
+        pen += g->advance * pf.scaleX;
+    }
+    return size_t(p - start);
+}
+
+pfstyle pfGetStyle()
+{
+    return {pf.skew, pf.weight, pf.sine, pf.cosine, pf.center ? 1 : 0};
+}
+
 int lookupGlOp(const char* name)
 {
     static constexpr const char* glPrims[10] = {

@@ -1,5 +1,6 @@
 #pragma once
 #include <SDL/SDL.h>
+#include <cstddef>
 #include <cstdint>
 
 // Polygon fonts: every glyph is a few filled primitives in font units (y up, baseline at 0),
@@ -49,6 +50,17 @@ void pfSetCenter(int on);                       // centre each glyph's box on th
 int pfSetScaleBox(const char* text, float w, float h);
 int pfSetScaleBoxW(const char16_t* text, float w, float h);
 
+// Everything besides font, scale and pen that shapes the drawn glyphs.
+struct pfstyle
+{
+    float skew;
+    int weight;
+    float sine, cosine;   // of the text angle
+    int center;
+    bool operator==(const pfstyle&) const = default;
+};
+pfstyle pfGetStyle();
+
 // Queries on the current font; boxes are scaled and skewed but not rotated.
 const char* pfGetFontName();
 const pffont* pfGetCurrentFont();
@@ -72,6 +84,9 @@ float pfGetCharDescent(char16_t c);
 int pfDrawChar(SDL_Surface* surface, char16_t c);          // -1: null surface or no glyph
 int pfDrawString(SDL_Surface* surface, const char* text);  // -1: null surface or text
 int pfDrawStringW(SDL_Surface* surface, const char16_t* text);
+// The length in bytes of the longest start of text whose glyphs begin less than width pixels
+// right of the pen, at the current font and scale, with the text unturned.
+size_t pfFitString(const char* text, float width);
 
 // Reads a font in the polygon font text format. Null, with one line on standard output saying
 // why, when the file cannot be read or is malformed. Release with pfUnloadFont.

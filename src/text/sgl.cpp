@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -9,6 +10,9 @@
 #include <cstring>
 #include <new>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -274,6 +278,39 @@ inline void FillShortSpan(uint8_t* p, int length, const uint8_t* pattern, uint32
     }
 }
 
+#if defined(__SSE2__)
+// Glyph spans are 0 to 12 pixels long in no predictable order. Rather than branch on the length,
+// a window of 16 pixels is read and written back with the span's bytes replaced: the bytes
+// beyond the span are written with the values they had. k_Ones + 64 - n masks the first n bytes.
+alignas(64) constexpr uint8_t k_Ones[128] = {
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
+constexpr int k_WindowPixels = 16;
+
+template <int Bytes>
+inline void FillWindow(uint8_t* p, int length, __m128i pattern)
+{
+    const uint8_t* mask = k_Ones + 64 - length * Bytes;
+#pragma GCC unroll 4
+    for (int i = 0; i < k_WindowPixels * Bytes; i += 16) {
+        __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i));
+        __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
+                         _mm_or_si128(_mm_and_si128(m, pattern), _mm_andnot_si128(m, old)));
+    }
+}
+#endif
+
+constexpr int k_ReciprocalRows = 1024;
+constexpr auto k_Reciprocals = [] {
+    std::array<double, k_ReciprocalRows + 1> table{};
+    for (int i = 1; i <= k_ReciprocalRows; ++i)
+        table[size_t(i)] = 1.0 / i;
+    return table;
+}();
+
 // The same rule as the edge list, specialised for a triangle inside the clip rectangle: with
 // the corners ordered by y, every row below the top corner is crossed by the long edge and by
 // one of the two short ones, each stepping exactly as the edge walk does. No scratch memory.
@@ -287,19 +324,36 @@ void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], co
     if (y[a] > y[b]) std::swap(a, b);
     if (y[a] == y[c])
         return;
-    // Integer division truncated towards zero. Done in doubles, which pipeline where integer
-    // division does not, and exact: |numerator| < 2^27 is far below where a double quotient
-    // could round across a whole number.
+    // Integer division truncated towards zero, by one multiplication with a tabled reciprocal.
+    // The product misses the exact quotient only when that is a whole number (any other quotient
+    // lies at least 1/height away from one, far more than the product's error), and then by one
+    // towards zero, which the remainder shows. A flat edge (height 0) steps by 0.
     auto stepOf = [&](int top, int bottom) {
-        return int(double((x[bottom] - x[top]) * 1024) / double(y[bottom] - y[top]));
+        int num = (x[bottom] - x[top]) * 1024, height = y[bottom] - y[top];
+        if (height > k_ReciprocalRows)
+            return int(double(num) / double(height));
+        int q = int(double(num) * k_Reciprocals[size_t(height)]);
+        int r = num - q * height;
+        return q + (height != 0) * ((r == height) - (r == -height));
     };
-    // All three slopes at once, so that their divisions overlap.
     int longStep = stepOf(a, c);
-    int upperStep = y[a] != y[b] ? stepOf(a, b) : 0;
-    int lowerStep = y[b] != y[c] ? stepOf(b, c) : 0;
+    int upperStep = stepOf(a, b);
+    int lowerStep = stepOf(b, c);
     int longX = x[a] * 1024;
     uint8_t* row = PixelAddress(surface, 0, y[a]);
     int pitch = surface->pitch;
+#if defined(__SSE2__)
+    // The window may reach past the span into the row's remaining pixels or the next row's first,
+    // but never past the surface's last byte.
+    constexpr bool windowDepth = Bytes != 3;
+    bool windowFits = false;
+    __m128i wide = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern));
+    if constexpr (windowDepth) {
+        int right = std::max(x[0], std::max(x[1], x[2]));
+        const uint8_t* end = static_cast<const uint8_t*>(surface->pixels) + std::ptrdiff_t(surface->h) * pitch;
+        windowFits = PixelAddress(surface, right, y[c]) + k_WindowPixels * Bytes <= end;
+    }
+#endif
     for (int half = 0; half < 2; ++half) {
         int top = half == 0 ? a : b, bottom = half == 0 ? b : c;
         int shortStep = half == 0 ? upperStep : lowerStep;
@@ -308,9 +362,15 @@ void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], co
             longX += longStep;
             shortX += shortStep;
             row += pitch;
-            int left = longX >> 10, right = shortX >> 10;
-            if (left > right)
-                std::swap(left, right);
+            int left = std::min(longX, shortX) >> 10, right = std::max(longX, shortX) >> 10;
+#if defined(__SSE2__)
+            if constexpr (windowDepth) {
+                if (windowFits && right - left <= k_WindowPixels) {
+                    FillWindow<Bytes>(row + left * Bytes, right - left, wide);
+                    continue;
+                }
+            }
+#endif
             FillShortSpan<Bytes>(row + left * Bytes, right - left, pattern, pixel);
         }
     }
@@ -381,13 +441,46 @@ void FillTriangles(SDL_Surface* surface, int mode, const vertex* v, int n, uint3
     int left = clip.x, right = clip.x + clip.w, top = clip.y, bottom = clip.y + clip.h;
     uint8_t pattern[16];
     MakePattern<Bytes>(pattern, pixel);
+    // One test for the whole glyph: when its box lies inside, so does every triangle, and the
+    // corners are truncated once. Truncation keeps order, so the box's corners decide.
+    // NaN compares false and would slip through the box, so it is looked for on its own.
+    float minX = v[0].x, maxX = v[0].x, minY = v[0].y, maxY = v[0].y;
+    bool ordinary = true;
+    for (int i = 0; i < n; ++i) {
+        minX = std::min(minX, v[i].x), maxX = std::max(maxX, v[i].x);
+        minY = std::min(minY, v[i].y), maxY = std::max(maxY, v[i].y);
+        ordinary = ordinary && std::fabs(v[i].x) < 1e8f && std::fabs(v[i].y) < 1e8f;
+    }
+    int boxX[2], boxY[2];
+    bool boxInside = n > 0 && ordinary && TruncSmall(minX, boxX[0]) && TruncSmall(maxX, boxX[1]) && TruncSmall(minY, boxY[0])
+                     && TruncSmall(maxY, boxY[1]) && boxX[0] >= left && boxX[1] < right && boxY[0] >= top
+                     && boxY[1] < bottom;
+    if (boxInside) {
+        constexpr int chunk = 192;
+        int ix[chunk], iy[chunk];
+        if (n <= chunk) {
+            for (int i = 0; i < n; ++i)
+                ix[i] = int(v[i].x), iy[i] = int(v[i].y);
+            ForEachTriangle(mode, n, [&](int i0, int i1, int i2) {
+                const int x[3] = {ix[i0], ix[i1], ix[i2]}, y[3] = {iy[i0], iy[i1], iy[i2]};
+                FillTriangle<Bytes>(surface, x, y, pattern, pixel);
+            });
+            return;
+        }
+    }
     ForEachTriangle(mode, n, [&](int i0, int i1, int i2) {
         const vertex* corner[3] = {&v[i0], &v[i1], &v[i2]};
         int x[3], y[3];
-        bool inside = true;
-        for (int k = 0; k < 3 && inside; ++k)
-            inside = TruncSmall(corner[k]->x, x[k]) && TruncSmall(corner[k]->y, y[k]) && x[k] >= left && x[k] < right
-                     && y[k] >= top && y[k] < bottom;
+        bool inside = boxInside;
+        if (inside) {
+            for (int k = 0; k < 3; ++k)
+                x[k] = int(corner[k]->x), y[k] = int(corner[k]->y);
+        } else {
+            inside = true;
+            for (int k = 0; k < 3 && inside; ++k)
+                inside = TruncSmall(corner[k]->x, x[k]) && TruncSmall(corner[k]->y, y[k]) && x[k] >= left
+                         && x[k] < right && y[k] >= top && y[k] < bottom;
+        }
         if (inside) {
             FillTriangle<Bytes>(surface, x, y, pattern, pixel);
         } else {
@@ -592,15 +685,14 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
 
 void sglBegin(SDL_Surface* surface, int mode)
 {
-    if (s.verts.capacity() == 0) {
+    if (s.verts.empty()) {
         try {
-            s.verts.reserve(50);
+            s.verts.resize(50);
         } catch (const std::bad_alloc&) {
             OutOfMemory("Out Of Memory\n");
         }
     }
     s.vertexCount = 0;
-    s.verts.clear();
     // Nothing to draw on, or no such primitive: the vertices that follow are ignored.
     if (!surface || mode < GL_POINTS || mode > GL_POLYGON) {
         s.operation = -1;
@@ -624,12 +716,14 @@ void sglVertex2f(float x, float y)
         glVertex2f(x, y);
         return;
     }
-    try {
-        s.verts.push_back({x, y});
-    } catch (const std::bad_alloc&) {
-        OutOfMemory("Out Of Memory\n");
+    if (size_t(s.vertexCount) == s.verts.size()) {
+        try {
+            s.verts.resize(s.verts.size() + 50);
+        } catch (const std::bad_alloc&) {
+            OutOfMemory("Out Of Memory\n");
+        }
     }
-    ++s.vertexCount;
+    s.verts[size_t(s.vertexCount++)] = {x, y};
 }
 
 void sglEnd()

@@ -6,6 +6,8 @@
 
 #include "core/ScriptConsole.h"
 #include "text/FontDraw.h"
+#include "text/cStringCache.h"
+#include "text/sgl.h"
 #include "text/pf.h"
 
 namespace {
@@ -166,4 +168,68 @@ TEST_F(EngineTest, OpenConsoleMatchesItsGolden)
     BeginFrame(0.3f, 0.3f, 0.3f);
     g_Console.DrawConsole();
     EXPECT_TRUE(FrameMatchesGolden(Crop(ReadFrame(), 0, 0, 400, 250), "text/golden/console_open"));
+}
+
+TEST_F(EngineTest, StringCacheCompilesOnTheSecondDrawingAndReplaysAfterwards)
+{
+    cStringCache cache;
+    cStringCache::sKey key{"Hi", &pfPBaveuse, 10, 20, 25, {1, 1, 1, 0, 0, 0}, true, pfGetStyle()};
+    int drawn = 0;
+    auto draw = [&] {
+        ++drawn;
+        pfSetPosition(10, 30);
+        sglColor3f(1, 0, 0);
+        pfDrawString(SDL_GetVideoSurface(), "Hi");
+    };
+    // Seen once: drawn directly; twice: compiled; then replayed without drawing, the pen set as drawing left it.
+    EXPECT_FALSE(cache.Draw(key, draw));
+    EXPECT_TRUE(cache.Draw(key, draw));
+    float afterX, afterY;
+    pfGetPosition(&afterX, &afterY);
+    pfSetPosition(0, 0);
+    EXPECT_TRUE(cache.Draw(key, draw));
+    EXPECT_EQ(drawn, 2);
+    float x, y;
+    pfGetPosition(&x, &y);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(afterX, afterY));
+    // Strings that change every time never fill it.
+    for (int i = 0; i < 3000; ++i)
+        EXPECT_FALSE(cache.Draw({std::to_string(i), &pfPBaveuse, 0, 0, 12, {}, false, pfGetStyle()}, draw));
+    EXPECT_TRUE(cache.Draw(key, draw));
+    EXPECT_EQ(drawn, 3002);
+    cache.Clear();
+}
+
+TEST_F(EngineTest, RepeatedStringsLookTheSameAsTheirFirstDrawing)
+{
+    struct sStyle
+    {
+        const pffont* font;
+        int size;
+        float skew;
+        int weight;
+    };
+    const sStyle styles[] = {{&pfPBaveuse, 12, 0, 1}, {&pfPBaveuse, 25, 0.3f, 1}, {&pfPBaveuse, 40, -0.5f, 3},
+                             {&pfPSansMonoBold7, 17, 0, 2}, {&pfPSansMonoBold7, 33, 1, 9}};
+    auto drawAll = [&] {
+        BeginFrame(0.2f, 0.3f, 0.4f);
+        float y = 0;
+        for (const sStyle& s : styles) {
+            pfSetFont(s.font);
+            pfSetSkew(s.skew);
+            pfSetWeight(s.weight);
+            DrawFontString("Caf\xc3\xa9 \xe0 la cr\xe8me, ~{x} 0O1lI", 3.5f, y, s.size, 1, 0.8f, 0.2f, s.weight != 2, 0, 0, 0.8f);
+            y += s.size * 1.5f;
+        }
+        pfSetSkew(0);
+        pfSetWeight(1);
+        pfSetFont(&pfPBaveuse);
+        return ReadFrame();
+    };
+    sImage first = drawAll();
+    // The second frame compiles the strings, the third only replays them.
+    for (int frame = 1; frame < 3; ++frame) {
+        sImage again = drawAll();
+        EXPECT_TRUE(again.rgb == first.rgb) << "frame " << frame;
+    }
 }
