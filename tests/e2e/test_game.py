@@ -5,6 +5,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 import pytest
 
@@ -68,23 +69,35 @@ def test_the_shipped_game_goes_through_the_menus_into_play_and_back():
     # The shipped game writes no frame count: its waits go by the clock instead.
     game.frame = _ticker()
     with game:
-        def look(name):
-            return game.screenshot(os.path.join(game.dir, name + ".png"))
+        def settle(name, previous=None):
+            """The screen once it shows something new: the game keeps its own pace, and a slow
+            start or a slow frame must not make the test read the screen before it changed."""
+            path = os.path.join(game.dir, name + ".png")
+            deadline = time.monotonic() + 30
+            while True:
+                game.screenshot(path)
+                if _brightness(path) > 0.01 if previous is None else _difference(previous, path) > 0.005:
+                    return path
+                assert time.monotonic() < deadline, "%s never showed" % name
+                time.sleep(0.2)
 
-        splash = look("splash")             # night blue
+        splash = settle("splash")           # night blue
         game.press("Return", frames=10)
-        team = look("team")                 # pale paper
+        team = settle("team", splash)       # pale paper
         game.press("Return", frames=10)
-        main = look("main")
-        for _ in range(4):                  # New Game, Joss, Orla, Yes
+        main = settle("main", team)
+        screen = main
+        for step in ("select", "first", "confirm", "playing"):   # New Game, Joss, Orla, Yes
             game.press("Return", frames=10)
+            screen = settle(step, screen)
         game.press("Up", frames=20)
-        playing = look("playing")           # the lit quay
+        playing = settle("walking", screen)   # the lit quay
         game.press("Escape", frames=10)
-        in_game = look("in-game")           # the main menu's picture again
-        for key in ("Down", "Down", "Down", "Return"):
+        in_game = screen = settle("in-game", playing)   # the main menu's picture again
+        for step, key in (("load", "Down"), ("options", "Down"), ("exit", "Down"), ("back", "Return")):
             game.press(key, frames=10)
-        back = look("back")
+            screen = settle(step, screen)
+        back = screen
         brightness = [_brightness(shot) for shot in (splash, main, team)]
         assert brightness[0] < 0.2 < brightness[1] < 0.5 < brightness[2], brightness
         # Play draws a scene of its own; the in-game menu and the main menu share their picture
@@ -114,6 +127,5 @@ def _difference(a, b):
 
 def _ticker():
     """A frame count for a package that writes none: the time since start, in 50 ms steps."""
-    import time
     start = time.monotonic()
     return lambda: int((time.monotonic() - start) * 20)
