@@ -2,6 +2,8 @@
 #include <list>
 #include <string>
 
+#include "core/cErrorLog.h"
+
 enum ConsoleLogType
 {
     LOG_STDOUT = 0,
@@ -33,6 +35,7 @@ public:
     const std::list<ConsoleLog>& Log() const { return m_Log; }
     const std::list<std::string>& History() const { return m_History; }
     int HistoryIndex() const { return m_HistoryIndex; }
+    const cErrorLog& ErrorLog() const { return m_ErrorLog; }
 
 private:
     void Submit();
@@ -47,6 +50,7 @@ private:
     std::string m_Command;                             // with its trailing line feed
     bool m_CommandEntered = false;
     bool m_State = true;                               // the last frame step succeeded
+    cErrorLog m_ErrorLog;                              // every error text, also when not shown
 };
 
 extern ScriptConsole g_Console;
