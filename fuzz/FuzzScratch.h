@@ -4,7 +4,7 @@
 // The loaders under test read files by name and some write files of their own into the working
 // directory, while libFuzzer reads and writes corpus and crash files by the names it was given,
 // relative to where the user started it. So the fuzzers never change directory for long: their
-// files live in a scratch directory named by full path, and crash files are pinned to the start
+// files live in a scratch directory named by full path (in /dev/shm where it exists), and crash files are pinned to the start
 // directory even when a crash comes while a loader runs inside the scratch directory.
 class cFuzzScratch
 {
