@@ -154,7 +154,10 @@ void InputManager::TakeQueuedKeyPresses()
 
 void InputManager::HandleKeyEvent(const SDL_Event& event)
 {
-    if (event.type != SDL_KEYDOWN || !m_pKeyState || uint32_t(event.key.keysym.sym) >= uint32_t(m_NumKeys))
+    // A frame's presses are what a hand can do between two frames; more is a flood, not typing.
+    constexpr size_t maxPressesPerFrame = 256;
+    if (event.type != SDL_KEYDOWN || !m_pKeyState || uint32_t(event.key.keysym.sym) >= uint32_t(m_NumKeys) ||
+        m_NewKeyPresses.size() >= maxPressesPerFrame)
         return;
     m_NewKeyPresses.push_back({uint32_t(event.key.keysym.sym), (event.key.keysym.mod & KMOD_SHIFT) != 0, false});
 }
