@@ -24,8 +24,8 @@ PyObject* graphics_togglefullscreen(PyObject*, PyObject* args)
 // such sizes are refused as SDL refuses negative ones, and the game goes on in the mode it had.
 bool IsWindowSize(int width, int height)
 {
-    if (width >= 1 && height >= 1)
-        return true;
+    if (width != 0 && height != 0)
+        return true;   // SDL itself refuses negative sizes, with its own message
     std::fprintf(stderr, "Couldn't set %dx%d video mode: a window is at least 1 x 1\n", width, height);
     return false;
 }
