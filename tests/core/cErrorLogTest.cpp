@@ -1,6 +1,5 @@
 #include <SDL/SDL.h>
 #include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
@@ -8,27 +7,21 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/ScriptConsole.h"
 #include "core/cErrorLog.h"
 #include "support/EngineFixture.h"
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text)
+// The lines of a log file without their time stamps; "unstamped: ..." for a line without one.
+std::vector<std::string> Entries(const std::string& text)
 {
-    std::vector<std::string> lines;
+    static const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [+-]\d{4}  (.*))");
+    std::vector<std::string> entries;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-const std::regex k_Stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [+-]\d{4}  (.*))");
-
-std::string Unstamped(const std::string& line)
-{
     std::smatch match;
-    return std::regex_match(line, match, k_Stamped) ? match[1].str() : "unstamped: " + line;
+    for (std::string line; std::getline(in, line);)
+        entries.push_back(std::regex_match(line, match, stamped) ? match[1].str() : "unstamped: " + line);
+    return entries;
 }
 
 TEST_F(EngineTest, ErrorsReachTheLogFileLineByLineStampedEvenWhenTheConsoleDropsThem)
@@ -37,11 +30,7 @@ TEST_F(EngineTest, ErrorsReachTheLogFileLineByLineStampedEvenWhenTheConsoleDrops
     HoldKey(SDLK_LCTRL);   // silences the console, not the log
     ASSERT_EQ(Exec("_console.putstderr('part\\n')"), "");
     ReleaseKey(SDLK_LCTRL);
-    std::vector<std::string> lines = Lines(ReadFile("brackwater.log"));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(Unstamped(lines[0]), "first");
-    EXPECT_EQ(Unstamped(lines[1]), "second part");
-    EXPECT_EQ(g_Console.ErrorLog().LastPath(), "brackwater.log");
+    EXPECT_EQ(Entries(ReadFile("brackwater.log")), (std::vector<std::string>{"first", "second part"}));
 }
 
 class ErrorLogTest : public ScriptPackageTest
@@ -51,32 +40,29 @@ class ErrorLogTest : public ScriptPackageTest
 TEST_F(ErrorLogTest, AFullLogDropsItsOlderHalfAndKeepsWholeLines)
 {
     cErrorLog log;
-    const std::string filler(200, 'x');
     for (int i = 0; i < 3000; ++i)
-        log.Append("entry " + std::to_string(i) + " " + filler + "\n");
-    log.Append(std::string(1 << 20, 'y') + " end\n");   // one huge entry keeps its end
-    log.Append("last\n");
+        log.Append("entry " + std::to_string(i) + " " + std::string(200, 'x') + "\n");
+    log.Append(std::string(1 << 20, 'y') + " end\nlast\n");   // one huge entry keeps its end
     const std::string text = ReadFile("brackwater.log");
     EXPECT_LE(text.size(), cErrorLog::k_MaxBytes);
-    std::vector<std::string> lines = Lines(text);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(Unstamped(lines.back()), "last");
-    EXPECT_TRUE(Unstamped(lines[lines.size() - 2]).ends_with("yyy end"));
     EXPECT_EQ(text.find("entry 0 "), std::string::npos);
-    EXPECT_EQ(Unstamped(lines.front()).rfind("unstamped", 0), std::string::npos) << lines.front();
+    std::vector<std::string> entries = Entries(text);
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries.front().rfind("unstamped", 0), std::string::npos) << entries.front();
+    EXPECT_TRUE(entries[entries.size() - 2].ends_with("yyy end"));
+    EXPECT_EQ(entries.back(), "last");
 }
 
 TEST_F(ErrorLogTest, WhereTheGameDirectoryCannotBeWrittenTheLogGoesToTheStateDirectory)
 {
-    const std::string state = (m_Dir / "state").string();
-    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    setenv("XDG_STATE_HOME", (m_Dir / "state").c_str(), 1);
     ASSERT_EQ(chdir("/proc"), 0);   // refuses new files even to root
     cErrorLog log;
     log.Append("warning\n");
     ASSERT_EQ(chdir(m_Dir.c_str()), 0);
     unsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(log.LastPath(), state + "/brackwater/brackwater.log");
-    EXPECT_EQ(Unstamped(Lines(ReadFile("state/brackwater/brackwater.log")).at(0)), "warning");
+    EXPECT_EQ(log.LastPath(), (m_Dir / "state/brackwater/brackwater.log").string());
+    EXPECT_EQ(Entries(ReadFile("state/brackwater/brackwater.log")), std::vector<std::string>{"warning"});
 }
 
 } // namespace

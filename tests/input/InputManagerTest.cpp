@@ -90,12 +90,9 @@ namespace {
 void Tap(std::initializer_list<std::pair<SDLKey, bool>> keys)
 {
     for (auto [key, shift] : keys)
-        for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        for (Uint8 state : {SDL_PRESSED, SDL_RELEASED}) {
             SDL_Event event{};
-            event.type = event.key.type = type;
-            event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.key.keysym.sym = key;
-            event.key.keysym.mod = shift ? KMOD_LSHIFT : KMOD_NONE;
+            event.key = {Uint8(state ? SDL_KEYDOWN : SDL_KEYUP), 0, state, {0, key, shift ? KMOD_LSHIFT : KMOD_NONE, 0}};
             ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
         }
 }
