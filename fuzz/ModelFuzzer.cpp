@@ -7,23 +7,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
+#include "FuzzScratch.h"
 #include "model/ReferenceObjLoader.h"
 #include "model/cModel.h"
 
 namespace {
-
-void WriteFile(const char* name, const uint8_t* data, size_t size)
-{
-    std::FILE* file = std::fopen(name, "wb");
-    if (!file)
-        std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-}
 
 std::string ModelError(cModel& model, const char* name)
 {
@@ -37,12 +27,9 @@ std::string ModelError(cModel& model, const char* name)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    // Every run writes its files (and WriteOBJFile's output) into a directory of its own.
-    char pattern[] = "/tmp/fuzz-model-XXXXXX";
-    if (!mkdtemp(pattern) || chdir(pattern) != 0)
-        std::abort();
+    cFuzzScratch::Init(argc, argv, "fuzz-model");
     return 0;
 }
 
@@ -57,16 +44,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t* mtl = data + 2;
     const uint8_t* first = mtl + mtlSize;
     const uint8_t* second = first + firstSize;
-    WriteFile("m.mtl", mtl, mtlSize);
-    WriteFile("a.obj", first, firstSize);
-    WriteFile("b.obj", second, size_t(data + size - second));
+    cFuzzScratch::Write("m.mtl", mtl, mtlSize);
+    cFuzzScratch::Write("a.obj", first, firstSize);
+    cFuzzScratch::Write("b.obj", second, size_t(data + size - second));
+    const std::string mtlPath = cFuzzScratch::Path("m.mtl");
+    const std::string framePaths[] = {cFuzzScratch::Path("a.obj"), cFuzzScratch::Path("b.obj")};
 
     cModel model;
     cReferenceModel reference;
     std::string referenceError, error;
-    const bool referenceMtl = reference.LoadMTLFile("m.mtl", referenceError);
+    const bool referenceMtl = reference.LoadMTLFile(mtlPath.c_str(), referenceError);
     try {
-        model.LoadMTLFile("m.mtl");
+        model.LoadMTLFile(mtlPath.c_str());
     } catch (const std::string& message) {
         error = message;
     }
@@ -74,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::fprintf(stderr, "MTL: engine '%s', reference '%s'\n", error.c_str(), referenceError.c_str());
         std::abort();
     }
-    for (const char* frame : {"a.obj", "b.obj", "a.obj"}) {
+    for (const std::string& path : {framePaths[0], framePaths[1], framePaths[0]}) {
+        const char* frame = path.c_str();
         referenceError.clear();
         const bool referenceLoaded = reference.AddFrame(frame, referenceError);
         error = ModelError(model, frame);
@@ -97,7 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     model.GetTriangles(triangles);
     if (model.FrameCount() == 1)
         model.MakeStatic();
+    // These two write files of fixed names into the working directory.
+    cFuzzScratch::Enter();
     model.WriteOBJFile();
     model.DisplayData();
+    cFuzzScratch::Leave();
     return 0;
 }

@@ -1,7 +1,7 @@
 """The game's settings: volumes, key bindings and save-slot names, kept in one JSON file.
 
-Every change is written at once, and always atomically: the new contents go to a temporary file
-which then replaces the old one, so a crash or a full disk never leaves a half-written file behind.
+Every change is written at once, atomically and durably (write_durably): a crash, a full disk or a
+power loss never leaves a half-written file behind nor undoes a change once it was made.
 """
 import json
 import os
@@ -48,22 +48,41 @@ class Config:
         return self._values.get(key, default)
 
     def save(self):
-        temporary = self.path + ".tmp"
         try:
-            with open(temporary, "w", encoding="utf-8") as f:
-                json.dump(self._values, f, indent=1, sort_keys=True)
-                f.flush()
-                os.fsync(f.fileno())
-            os.replace(temporary, self.path)
+            write_durably(self.path, json.dumps(self._values, indent=1, sort_keys=True))
         except OSError as error:
             print("config: could not save %s: %s" % (self.path, error), file=sys.stderr)
-            try:
-                os.remove(temporary)
-            except OSError:
-                pass
 
     def close(self):
         self.save()
 
 
 _MISSING = object()
+
+
+def write_durably(path, text):
+    """Replace the file at path with text, atomically and durably; for settings and saved games.
+
+    The text goes to path + ".tmp", is synced, and replaces the old file; then the directory is
+    synced, since until the rename itself is on disk a power loss can bring the old file back
+    after the player was told the save had happened. Raises OSError, leaving the old file as it was
+    and no temporary file behind.
+    """
+    temporary = path + ".tmp"
+    try:
+        with open(temporary, "w", encoding="utf-8") as f:
+            f.write(text)
+            f.flush()
+            os.fsync(f.fileno())
+        os.replace(temporary, path)
+    except OSError:
+        try:
+            os.remove(temporary)
+        except OSError:
+            pass
+        raise
+    directory = os.open(os.path.dirname(os.path.abspath(path)), os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        os.fsync(directory)
+    finally:
+        os.close(directory)

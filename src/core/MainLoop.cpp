@@ -23,6 +23,9 @@ bool DrainEvents()
         case SDL_JOYBUTTONUP:
             g_Input.HandleJoyStickEvent(event);
             break;
+        case SDL_KEYDOWN:
+            g_Input.HandleKeyEvent(event);
+            break;
         case SDL_QUIT:
             quit = true;
             break;

@@ -1,10 +1,13 @@
 #include "core/RegularFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <SDL/SDL_error.h>
+#include <SDL/SDL_image.h>
 #include <SDL/SDL_rwops.h>
 
 FilePtr OpenRegularFile(const char* path, long long maxBytes)
@@ -42,10 +45,20 @@ FilePtr OpenRegularFile(const char* path, long long maxBytes)
 SDL_RWops* OpenRegularFileRW(const char* path, long long maxBytes)
 {
     FilePtr file = OpenRegularFile(path, maxBytes);
-    if (!file)
+    if (!file) {
+        const int refusal = errno;
+        SDL_SetError("Couldn't open %s: %s", path ? path : "(null)", std::strerror(refusal));
+        errno = refusal;
         return nullptr;
+    }
     SDL_RWops* stream = SDL_RWFromFP(file.get(), 1);
     if (stream)
         file.release();
     return stream;
+}
+
+SDL_Surface* LoadImageFile(const char* path)
+{
+    SDL_RWops* stream = OpenRegularFileRW(path);
+    return stream ? IMG_Load_RW(stream, 1) : nullptr;
 }

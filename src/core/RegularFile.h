@@ -3,6 +3,7 @@
 #include <memory>
 
 struct SDL_RWops;
+struct SDL_Surface;
 
 // Everything the engine loads by name is opened here. Only regular files are read: a directory
 // opens fine with fopen and then reports an absurd size, a FIFO blocks until a writer comes, and a
@@ -22,4 +23,8 @@ using FilePtr = std::unique_ptr<std::FILE, sFileCloser>;
 FilePtr OpenRegularFile(const char* path, long long maxBytes = MAX_ASSET_BYTES);
 
 // The same as an SDL stream that closes the file with itself, for SDL_image and SDL_mixer.
+// On a refusal SDL's error says why, for loaders that report SDL_GetError.
 SDL_RWops* OpenRegularFileRW(const char* path, long long maxBytes = MAX_ASSET_BYTES);
+
+// IMG_Load for regular files only; null with SDL's error set otherwise.
+SDL_Surface* LoadImageFile(const char* path);

@@ -73,6 +73,8 @@ void ScriptConsole::BrowseHistory()
 
 void ScriptConsole::LogMessage(std::string text, ConsoleLogType type)
 {
+    if (type == LOG_STDERR)
+        m_ErrorLog.Append(text);
     // Holding Left Ctrl silences the scripts' output: it is dropped, not delayed.
     if (g_Input.IsKeyDown(SDLK_LCTRL) || text.empty())
         return;

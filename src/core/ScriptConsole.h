@@ -4,6 +4,7 @@
 #include <list>
 #include <string>
 
+#include "core/cErrorLog.h"
 #include "text/cOffscreenLayer.h"
 #include "text/pf.h"
 
@@ -42,6 +43,7 @@ public:
     const std::list<std::string>& History() const { return m_History; }
     int HistoryIndex() const { return m_HistoryIndex; }
     bool DrewFromPicture() const { return m_DrewFromPicture; }   // the last DrawConsole showed the kept picture
+    const cErrorLog& ErrorLog() const { return m_ErrorLog; }
 
 private:
     // Everything the console's pixels depend on.
@@ -71,6 +73,7 @@ private:
     std::string m_Command;                             // with its trailing line feed
     bool m_CommandEntered = false;
     bool m_State = true;                               // the last frame step succeeded
+    cErrorLog m_ErrorLog;                              // every error text, also when not shown
 
     // The open console is drawn once into a picture and shown from it while nothing changes.
     uint64_t m_LogRevision = 0;                        // bumped by every change of m_Log

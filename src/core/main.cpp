@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/MainLoop.h"
+#include "core/RegularFile.h"
 #include "core/ScriptCore.h"
 #include "graphics/GraphicsManager.h"
 #include "graphics/cTextureManager.h"
@@ -23,7 +24,7 @@ void cleanup()
 void SetWindowIcon()
 {
     // A missing icon is no error: the window keeps the platform's default one.
-    SDL_Surface* icon = IMG_Load("Images/BrackwaterIcon.png");
+    SDL_Surface* icon = LoadImageFile("Images/BrackwaterIcon.png");
     if (!icon)
         return;
     SDL_WM_SetIcon(icon, nullptr);

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "graphics/GraphicsManager.h"
@@ -19,11 +20,23 @@ PyObject* graphics_togglefullscreen(PyObject*, PyObject* args)
     Py_RETURN_NONE;
 }
 
+// SDL reads a size of 0 as "the desktop's", and the engine would then report and draw for 0 x 0:
+// such sizes are refused as SDL refuses negative ones, and the game goes on in the mode it had.
+bool IsWindowSize(int width, int height)
+{
+    if (width != 0 && height != 0)
+        return true;   // SDL itself refuses negative sizes, with its own message
+    std::fprintf(stderr, "Couldn't set %dx%d video mode: a window is at least 1 x 1\n", width, height);
+    return false;
+}
+
 PyObject* graphics_setupwindow(PyObject*, PyObject* args)
 {
     int width = 0, height = 0;
     if (!PyArg_ParseTuple(args, "ii", &width, &height))
         return nullptr;
+    if (!IsWindowSize(width, height))
+        Py_RETURN_FALSE;
     return PyBool_FromLong(g_Graphics.SetupWindowedMode(width, height));
 }
 
@@ -32,6 +45,8 @@ PyObject* graphics_setupfullscreen(PyObject*, PyObject* args)
     int width = 0, height = 0;
     if (!PyArg_ParseTuple(args, "ii", &width, &height))
         return nullptr;
+    if (!IsWindowSize(width, height))
+        Py_RETURN_FALSE;
     return PyBool_FromLong(g_Graphics.SetupFullscreenMode(width, height));
 }
 

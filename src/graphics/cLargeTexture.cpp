@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "core/RegularFile.h"
+
 #include "graphics/cTexture.h"
 
 namespace {
@@ -23,7 +25,7 @@ void ThrowOnGLError(const char* text)
 
 cLargeTexture::cLargeTexture(const char* fileName)
 {
-    SurfacePtr surface(IMG_Load(fileName), SDL_FreeSurface);
+    SurfacePtr surface(LoadImageFile(fileName), SDL_FreeSurface);
     if (!surface)
         throw cTException(0, std::string("Could not load texture: ") + SDL_GetError() + fileName);
     LoadLargeSurface(surface.get());

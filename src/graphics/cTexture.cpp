@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/RegularFile.h"
+
 namespace {
 
 using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
@@ -28,7 +30,7 @@ void ThrowOnGLError(const char* text)
 
 bool CheckPNG(const char* fileName)
 {
-    SDL_RWops* stream = SDL_RWFromFile(fileName, "rb");
+    SDL_RWops* stream = OpenRegularFileRW(fileName);
     if (!stream)
         return false;
     bool isPng = IMG_isPNG(stream) != 0;
@@ -82,7 +84,7 @@ cTexture::cTexture(const char* fileName)
 {
     if (!CheckPNG(fileName))
         throw cTException(0, "Texture is not of .png type");
-    SurfacePtr surface(IMG_Load(fileName), SDL_FreeSurface);
+    SurfacePtr surface(LoadImageFile(fileName), SDL_FreeSurface);
     if (!surface)
         throw cTException(0, std::string("Could not load texture: ") + SDL_GetError() + fileName);
     if (surface->format->BitsPerPixel != 32)

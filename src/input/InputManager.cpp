@@ -116,6 +116,8 @@ void InputManager::Cleanup()
     m_pJoystick = nullptr;
     // A closed joystick has nothing held: a later Init without one must not see old readings.
     m_JoyButtonsPressed.clear();
+    m_KeyPresses.clear();
+    m_NewKeyPresses.clear();
     m_Axes.fill(0);
     m_PrevAxes.fill(0);
     m_Hat = m_PrevHat = 0;
@@ -129,20 +131,63 @@ void InputManager::Update()
     if (m_pKeyState)
         std::memcpy(m_pPrevKeyState.get(), m_pKeyState, size_t(m_NumKeys));
     SDL_PumpEvents();
+    TakeQueuedKeyPresses();
+    m_KeyPresses.swap(m_NewKeyPresses);
+    m_NewKeyPresses.clear();
     if (m_TypedInputEnabled)
         UpdateTypedInput();
     else
         UpdateJoysticks();
 }
 
+// The snapshot alone misses a key that went down and up between two frames, as a fast typist's
+// keys do on a slow frame; SDL's queue still holds its key-down event. The presses pumped here
+// are taken from the queue, those pumped while the main loop drains it come by HandleKeyEvent.
+void InputManager::TakeQueuedKeyPresses()
+{
+    SDL_Event events[64];
+    int count = 0;
+    while ((count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_KEYDOWNMASK)) > 0)
+        for (int i = 0; i < count; ++i)
+            HandleKeyEvent(events[i]);
+}
+
+void InputManager::HandleKeyEvent(const SDL_Event& event)
+{
+    // A frame's presses are what a hand can do between two frames; more is a flood, not typing.
+    constexpr size_t maxPressesPerFrame = 256;
+    if (event.type != SDL_KEYDOWN || !m_pKeyState || uint32_t(event.key.keysym.sym) >= uint32_t(m_NumKeys) ||
+        m_NewKeyPresses.size() >= maxPressesPerFrame)
+        return;
+    m_NewKeyPresses.push_back({uint32_t(event.key.keysym.sym), (event.key.keysym.mod & KMOD_SHIFT) != 0, false});
+}
+
+const InputManager::sKeyPress* InputManager::FindPress(uint32_t key) const
+{
+    for (const sKeyPress& press : m_KeyPresses)
+        if (press.key == key)
+            return &press;
+    return nullptr;
+}
+
+bool InputManager::Pressed(uint32_t key) const
+{
+    for (const sKeyPress& press : m_KeyPresses)
+        if (press.key == key && !press.markedUp)
+            return true;
+    return false;
+}
+
 bool InputManager::KeyboardDown(uint32_t key) const
 {
-    return m_pKeyState && key < uint32_t(m_NumKeys) && m_pKeyState[key] != 0;
+    return m_pKeyState && key < uint32_t(m_NumKeys) && (m_pKeyState[key] != 0 || Pressed(key));
 }
 
 bool InputManager::KeyboardTriggered(uint32_t key) const
 {
-    return KeyboardDown(key) && m_pPrevKeyState && m_pPrevKeyState[key] == 0;
+    if (!m_pKeyState || key >= uint32_t(m_NumKeys))
+        return false;
+    return (m_pKeyState[key] != 0 && m_pPrevKeyState && m_pPrevKeyState[key] == 0) || Pressed(key);
 }
 
 bool InputManager::JoyButtonPressed(uint32_t id) const
@@ -241,17 +286,75 @@ void InputManager::EraseLastTypedCharacter()
         m_TypedText.pop_back();
 }
 
+namespace {
+
+bool IsSymbolKey(uint32_t key)
+{
+    return (key >= '!' && key <= '@') || (key >= '[' && key <= '`');
+}
+
+char KeypadCharacter(uint32_t key)
+{
+    if (key >= SDLK_KP0 && key <= SDLK_KP9)
+        return char('0' + (key - SDLK_KP0));
+    switch (key) {
+    case SDLK_KP_PERIOD: return '.';
+    case SDLK_KP_DIVIDE: return '/';
+    case SDLK_KP_MULTIPLY: return '*';
+    case SDLK_KP_MINUS: return '-';
+    case SDLK_KP_PLUS: return '+';
+    case SDLK_KP_EQUALS: return '=';
+    default: return 0;
+    }
+}
+
+} // namespace
+
+// A press seen as an event types in the order it came, with the shift state it came with.
+void InputManager::TypePress(sKeyPress& press)
+{
+    const uint32_t key = press.key;
+    if (key == SDLK_SPACE) {
+        m_TypedText += ' ';
+    } else if (key == SDLK_BACKSPACE) {
+        m_BackspaceDelay = k_BackspaceFirstRepeatFrames;
+        EraseLastTypedCharacter();
+    } else if (IsSymbolKey(key)) {
+        if (!press.shift) {
+            m_TypedText += char(key);
+        } else if (char shifted = ShiftedCharacter(key)) {
+            // As for a held key below: it reads as up until it is pressed anew.
+            m_TypedText += shifted;
+            m_pKeyState[key] = 0;
+            press.markedUp = true;
+        }
+    } else if (key >= SDLK_a && key <= SDLK_z) {
+        m_TypedText += char(press.shift ? key - 32 : key);
+    } else if (char typed = KeypadCharacter(key)) {
+        m_TypedText += typed;
+    }
+}
+
 void InputManager::UpdateTypedInput()
 {
     bool shift = false;
     if (m_BackspaceDelay > 0)
         --m_BackspaceDelay;
 
-    if (KeyboardTriggered(SDLK_SPACE))
+    // Keys whose presses came as events type from those; the snapshot types the others, which
+    // reach the key-state array without an event.
+    for (sKeyPress& press : m_KeyPresses)
+        TypePress(press);
+    auto snapshotTriggered = [this](uint32_t key) {
+        return !FindPress(key) && m_pKeyState && key < uint32_t(m_NumKeys) && m_pKeyState[key] != 0 &&
+               m_pPrevKeyState[key] == 0;
+    };
+
+    if (snapshotTriggered(SDLK_SPACE))
         m_TypedText += ' ';
     shift = KeyboardDown(SDLK_LSHIFT) || KeyboardDown(SDLK_RSHIFT);
 
-    if (KeyboardTriggered(SDLK_BACKSPACE)) {
+    if (snapshotTriggered(SDLK_BACKSPACE)) {
         m_BackspaceDelay = k_BackspaceFirstRepeatFrames;
         EraseLastTypedCharacter();
     }
@@ -260,8 +363,8 @@ void InputManager::UpdateTypedInput()
         EraseLastTypedCharacter();
     }
 
-    auto typeSymbol = [this, &shift](uint32_t key) {
-        if (!KeyboardTriggered(key))
+    auto typeSymbol = [this, &shift, &snapshotTriggered](uint32_t key) {
+        if (!snapshotTriggered(key))
             return;
         if (!shift) {
             m_TypedText += char(key);
@@ -284,19 +387,12 @@ void InputManager::UpdateTypedInput()
         typeSymbol(key);
 
     for (uint32_t key = SDLK_a; key <= SDLK_z; ++key)
-        if (KeyboardTriggered(key))
+        if (snapshotTriggered(key))
             m_TypedText += char(shift ? key - 32 : key);
 
-    for (uint32_t key = SDLK_KP0; key <= SDLK_KP9; ++key)
-        if (KeyboardTriggered(key))
-            m_TypedText += char('0' + (key - SDLK_KP0));
-    constexpr struct { uint32_t key; char typed; } keypadSymbols[] = {
-        {SDLK_KP_PERIOD, '.'}, {SDLK_KP_DIVIDE, '/'}, {SDLK_KP_MULTIPLY, '*'},
-        {SDLK_KP_MINUS, '-'},  {SDLK_KP_PLUS, '+'},   {SDLK_KP_EQUALS, '='},
-    };
-    for (const auto& symbol : keypadSymbols)
-        if (KeyboardTriggered(symbol.key))
-            m_TypedText += symbol.typed;
+    for (uint32_t key = SDLK_KP0; key <= SDLK_KP_EQUALS; ++key)
+        if (char typed = KeypadCharacter(key); typed && snapshotTriggered(key))
+            m_TypedText += typed;
 }
 
 bool InputManager::LoadConfigFile()

@@ -56,9 +56,13 @@ public:
     void Cleanup();
     void Update();    // once per frame, after the frame has been drawn
 
+    // A keyboard key is down while held at the latest snapshot, and triggered when it went down
+    // between the two latest snapshots. A press seen as an event since the snapshot before counts
+    // as well, so a key pressed and released between two frames is down and triggered for one.
     bool IsKeyDown(uint32_t id);        // any key id; unknown ids are up
-    bool IsKeyTriggered(uint32_t id);   // went down between the two latest snapshots
+    bool IsKeyTriggered(uint32_t id);
     void HandleJoyStickEvent(SDL_Event& event);   // the main loop's joystick-button events
+    void HandleKeyEvent(const SDL_Event& event);  // the main loop's key events; only presses count
 
     const uint32_t* GetCurrentKeyMap() const { return m_KeyMap.data(); }   // nine entries
 
@@ -83,6 +87,17 @@ public:
 private:
     static constexpr int k_NumAxes = 6;
 
+    struct sKeyPress
+    {
+        uint32_t key;
+        bool shift;      // a shift key was held when it went down
+        bool markedUp;   // typed as a shifted symbol: no longer down until pressed again
+    };
+
+    void TakeQueuedKeyPresses();
+    const sKeyPress* FindPress(uint32_t key) const;
+    bool Pressed(uint32_t key) const;   // this frame, and not marked up since
+    void TypePress(sKeyPress& press);
     bool KeyboardDown(uint32_t key) const;
     bool KeyboardTriggered(uint32_t key) const;
     bool AxisDown(uint32_t id) const;
@@ -97,6 +112,8 @@ private:
     std::unique_ptr<Uint8[]> m_pPrevKeyState;  // m_NumKeys bytes: the live array at the last Update
     int m_BackspaceDelay = 0;                  // frames until a held backspace erases again
     std::vector<uint32_t> m_JoyButtonsPressed; // since the last joystick poll, in arrival order
+    std::vector<sKeyPress> m_KeyPresses;       // this frame's: seen by the Update before and this one
+    std::vector<sKeyPress> m_NewKeyPresses;    // seen since this frame's Update, for the next
     std::array<uint32_t, SC_NUM_LOGICAL_BUTTONS> m_KeyMap{};
     SDL_Joystick* m_pJoystick = nullptr;
     std::array<int, k_NumAxes> m_Axes{};       // after the dead zone

@@ -196,39 +196,19 @@ cPyRef PointerObjectOf(PyObject* pObject)
     return thisAttribute;
 }
 
-// Converts argument `argument` (counted from 1) to a pointer of `type`. None gives null when
-// allowed; a null reference error otherwise.
-bool ConvertPointer(PyObject* pObject, const sType& type, int argument, void*& pOut,
-                    bool allowNull, PyObject** ppCapsule = nullptr)
+// Whether the object behind a pointer object of `type` may still be used; the error says why not.
+bool CheckNotDeleted(PyObject* pCapsule, const sType& type, int argument)
 {
-    pOut = nullptr;
-    if (ppCapsule)
-        *ppCapsule = nullptr;
-    if (pObject == Py_None) {
-        if (allowNull)
-            return true;
-        NullReference(type);
-        return false;
-    }
-    cPyRef capsule = PointerObjectOf(pObject);
-    if (!capsule) {
-        TypeError(argument, type.cType, pObject);
-        return false;
-    }
-    const char* name = PyCapsule_GetName(capsule.Get());
+    const char* name = PyCapsule_GetName(pCapsule);
     if (name && std::strcmp(name, type.deletedName) == 0) {
         PyErr_Format(PyExc_RuntimeError,
                      "argument number %d: the %s behind this pointer object was deleted",
                      argument, type.shortName);
         return false;
     }
-    if (!name || std::strcmp(name, type.name) != 0) {
-        TypeError(argument, type.cType, capsule.Get());
-        return false;
-    }
     // An object inside another (a group's face list, a material's colour) lives only as long
     // as the object that holds it.
-    for (sPointerInfo* pInfo = InfoOf(capsule.Get()); pInfo && pInfo->pParent;
+    for (sPointerInfo* pInfo = InfoOf(pCapsule); pInfo && pInfo->pParent;
          pInfo = InfoOf(pInfo->pParent)) {
         const sPointerInfo* pParentInfo = InfoOf(pInfo->pParent);
         if (pParentInfo && pParentInfo->deleted) {
@@ -238,24 +218,83 @@ bool ConvertPointer(PyObject* pObject, const sType& type, int argument, void*& p
             return false;
         }
     }
-    pOut = PyCapsule_GetPointer(capsule.Get(), type.name);
-    if (!pOut)
-        return false;
-    if (ppCapsule)
-        *ppCapsule = capsule.Get();   // borrowed: the argument keeps it alive for the call
     return true;
 }
 
-template <class T>
-bool Convert(PyObject* pObject, int argument, T*& pOut, bool allowNull = false,
-             PyObject** ppCapsule = nullptr)
+// Converts argument `argument` (counted from 1) to a pointer of `type`, and hands the pointer
+// object over in `capsule`: the pointer is valid only while that reference is held. None gives
+// null when allowed; a null reference error otherwise.
+bool ConvertPointer(PyObject* pObject, const sType& type, int argument, void*& pOut,
+                    bool allowNull, cPyRef& capsule)
 {
-    void* pVoid = nullptr;
-    if (!ConvertPointer(pObject, TypeOf<T>(), argument, pVoid, allowNull, ppCapsule))
+    pOut = nullptr;
+    capsule.Reset();
+    if (pObject == Py_None) {
+        if (allowNull)
+            return true;
+        NullReference(type);
         return false;
-    pOut = static_cast<T*>(pVoid);
-    return true;
+    }
+    capsule = PointerObjectOf(pObject);
+    if (!capsule) {
+        TypeError(argument, type.cType, pObject);
+        return false;
+    }
+    const char* name = PyCapsule_GetName(capsule.Get());
+    const bool deleted = name && std::strcmp(name, type.deletedName) == 0;
+    if (!deleted && (!name || std::strcmp(name, type.name) != 0)) {
+        TypeError(argument, type.cType, capsule.Get());
+        return false;
+    }
+    if (!CheckNotDeleted(capsule.Get(), type, argument))
+        return false;
+    pOut = PyCapsule_GetPointer(capsule.Get(), type.name);
+    return pOut != nullptr;
 }
+
+// The pointer objects behind one call's arguments. Script code run by a later conversion (a
+// property "this" that makes a fresh pointer object, a __float__) may drop the only other
+// reference to one, or delete the object behind it: each is held until the call returns, and
+// checked again once every argument has been converted, before any pointer is used.
+class cCallPointers
+{
+public:
+    template <class T>
+    bool Convert(PyObject* pObject, int argument, T*& pOut, bool allowNull = false,
+                 PyObject** ppCapsule = nullptr)
+    {
+        void* pVoid = nullptr;
+        sHeld& held = m_Held[m_Count];
+        if (!ConvertPointer(pObject, TypeOf<T>(), argument, pVoid, allowNull, held.capsule))
+            return false;
+        held.pType = &TypeOf<T>();
+        held.argument = argument;
+        if (held.capsule)
+            ++m_Count;
+        pOut = static_cast<T*>(pVoid);
+        if (ppCapsule)
+            *ppCapsule = held.capsule.Get();
+        return true;
+    }
+
+    bool StillValid() const   // false with the "was deleted" error set
+    {
+        for (int i = 0; i < m_Count; ++i)
+            if (!CheckNotDeleted(m_Held[i].capsule.Get(), *m_Held[i].pType, m_Held[i].argument))
+                return false;
+        return true;
+    }
+
+private:
+    struct sHeld
+    {
+        cPyRef capsule;
+        const sType* pType = nullptr;
+        int argument = 0;
+    };
+    sHeld m_Held[2];   // no function takes more than two pointer arguments
+    int m_Count = 0;
+};
 
 // Elements behind a pointer object; one for pointer objects made elsewhere.
 size_t CountBehind(PyObject* pCapsule)
@@ -349,7 +388,13 @@ bool ConvertString(PyObject* pObject, int argument, const char*& out)
         TypeError(argument, "char *", pObject);
         return false;
     }
-    out = PyUnicode_AsUTF8(pObject);
+    Py_ssize_t size = 0;
+    out = PyUnicode_AsUTF8AndSize(pObject, &size);
+    if (out && std::strlen(out) != size_t(size)) {
+        // Cut at the NUL, the name would load another file than the script named.
+        PyErr_SetString(PyExc_ValueError, "embedded null character");
+        out = nullptr;
+    }
     return out != nullptr;
 }
 
@@ -403,7 +448,10 @@ PyObject* DeleteRecord(PyObject*, PyObject* args)
         return nullptr;
     T* pObject = nullptr;
     PyObject* pCapsule = nullptr;
-    if (!Convert(pArgument, 1, pObject, true, &pCapsule))
+    cCallPointers held;
+    if (!held.Convert(pArgument, 1, pObject, true, &pCapsule))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     if (!pObject)
         Py_RETURN_NONE;
@@ -444,7 +492,10 @@ PyObject* SetFloat(PyObject*, PyObject* args)
         return nullptr;
     T* pObject = nullptr;
     float value = 0.0f;
-    if (!Convert(pSelf, 1, pObject) || !ConvertFloat(pValue, 2, value))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pObject) || !ConvertFloat(pValue, 2, value))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     pObject->*Member = value;
     Py_RETURN_NONE;
@@ -457,7 +508,10 @@ PyObject* GetFloat(PyObject*, PyObject* args)
     if (!PyArg_ParseTuple(args, Format, &pSelf))
         return nullptr;
     T* pObject = nullptr;
-    if (!Convert(pSelf, 1, pObject))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pObject))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return PyFloat_FromDouble(double(pObject->*Member));
 }
@@ -470,7 +524,10 @@ PyObject* SetInt(PyObject*, PyObject* args)
         return nullptr;
     T* pObject = nullptr;
     int value = 0;
-    if (!Convert(pSelf, 1, pObject) || !ConvertInt(pValue, 2, value))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pObject) || !ConvertInt(pValue, 2, value))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     pObject->*Member = value;
     Py_RETURN_NONE;
@@ -483,7 +540,10 @@ PyObject* GetInt(PyObject*, PyObject* args)
     if (!PyArg_ParseTuple(args, Format, &pSelf))
         return nullptr;
     T* pObject = nullptr;
-    if (!Convert(pSelf, 1, pObject))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pObject))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return PyLong_FromLong(long(pObject->*Member));
 }
@@ -498,7 +558,10 @@ PyObject* SetCopied(PyObject*, PyObject* args)
         return nullptr;
     T* pObject = nullptr;
     F* pSource = nullptr;
-    if (!Convert(pSelf, 1, pObject) || !Convert(pValue, 2, pSource))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pObject) || !held.Convert(pValue, 2, pSource))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     pObject->*Member = *pSource;
     Py_RETURN_NONE;
@@ -512,7 +575,10 @@ PyObject* GetPointer(PyObject* pModule, PyObject* args)
         return nullptr;
     T* pObject = nullptr;
     PyObject* pCapsule = nullptr;
-    if (!Convert(pSelf, 1, pObject, false, &pCapsule))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pObject, false, &pCapsule))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return WrapPointer(pModule, &(pObject->*Member), TypeOf<F>(), false, pCapsule);
 }
@@ -527,7 +593,10 @@ PyObject* SetIndexArray(PyObject*, PyObject* args)
     TriFace* pFace = nullptr;
     Uint32* pSource = nullptr;
     PyObject* pSourceCapsule = nullptr;
-    if (!Convert(pSelf, 1, pFace) || !Convert(pValue, 2, pSource, false, &pSourceCapsule))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pFace) || !held.Convert(pValue, 2, pSource, false, &pSourceCapsule))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     if (CountBehind(pSourceCapsule) < 3) {
         PyErr_Format(PyExc_ValueError,
@@ -549,7 +618,10 @@ PyObject* GetIndexArray(PyObject* pModule, PyObject* args)
         return nullptr;
     TriFace* pFace = nullptr;
     PyObject* pCapsule = nullptr;
-    if (!Convert(pSelf, 1, pFace, false, &pCapsule))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pFace, false, &pCapsule))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return WrapPointer(pModule, pFace->*Member, TypeOf<Uint32>(), false, pCapsule, 3);
 }
@@ -583,7 +655,10 @@ PyObject* ModelWithName(PyObject*, PyObject* args)
         return nullptr;
     cModel* pModel = nullptr;
     const char* name = nullptr;
-    if (!Convert(pSelf, 1, pModel) || !ConvertString(pName, 2, name))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pModel) || !ConvertString(pName, 2, name))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return Guarded([&] {
         (pModel->*Method)(name);
@@ -598,7 +673,10 @@ PyObject* ModelCall(PyObject*, PyObject* args)
     if (!PyArg_ParseTuple(args, Format, &pSelf))
         return nullptr;
     cModel* pModel = nullptr;
-    if (!Convert(pSelf, 1, pModel))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pModel))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return Guarded([&]() -> PyObject* {
         if constexpr (std::is_void_v<R>) {
@@ -617,7 +695,10 @@ PyObject* ModelQuery(PyObject* pModule, PyObject* args)
     if (!PyArg_ParseTuple(args, Format, &pSelf))
         return nullptr;
     cModel* pModel = nullptr;
-    if (!Convert(pSelf, 1, pModel))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pModel))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return Guarded([&]() -> PyObject* {
         if constexpr (std::is_void_v<R>) {
@@ -647,12 +728,13 @@ bool IsDeleted(PyObject* pObject, const sType& type)
 bool FitsDrawing(PyObject* args, Py_ssize_t numbersFrom, bool withFrame)
 {
     void* pModel = nullptr;
+    cPyRef capsule;
     PyObject* pSelf = PyTuple_GET_ITEM(args, 0);
     if (IsDeleted(pSelf, TypeOf<cModel>())) {
-        ConvertPointer(pSelf, TypeOf<cModel>(), 1, pModel, true);   // says so
+        ConvertPointer(pSelf, TypeOf<cModel>(), 1, pModel, true, capsule);   // says so
         return false;
     }
-    if (!ConvertPointer(pSelf, TypeOf<cModel>(), 1, pModel, true)) {
+    if (!ConvertPointer(pSelf, TypeOf<cModel>(), 1, pModel, true, capsule)) {
         PyErr_Clear();
         return false;
     }
@@ -694,8 +776,11 @@ PyObject* cModel_Animate(PyObject*, PyObject* args)
     cModel* pModel = nullptr;
     unsigned int frame = 0;
     float v[12];
-    if (!Convert(PyTuple_GET_ITEM(args, 0), 1, pModel) ||
+    cCallPointers held;
+    if (!held.Convert(PyTuple_GET_ITEM(args, 0), 1, pModel) ||
         !ConvertUnsigned(PyTuple_GET_ITEM(args, 1), 2, frame) || !ReadDrawing(args, 2, v))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return Guarded([&] {
         pModel->Animate(frame, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10],
@@ -711,7 +796,10 @@ PyObject* cModel_Draw(PyObject*, PyObject* args)
         return PyErr_Occurred() ? nullptr : NoMatch("cModel_Draw");
     cModel* pModel = nullptr;
     float v[12];
-    if (!Convert(PyTuple_GET_ITEM(args, 0), 1, pModel) || !ReadDrawing(args, 1, v))
+    cCallPointers held;
+    if (!held.Convert(PyTuple_GET_ITEM(args, 0), 1, pModel) || !ReadDrawing(args, 1, v))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return Guarded([&] {
         pModel->Draw(v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11]);
@@ -726,7 +814,10 @@ PyObject* cModel_GetTriangles(PyObject*, PyObject* args)
         return nullptr;
     cModel* pModel = nullptr;
     std::vector<CollisionTriangle>* pTriangles = nullptr;
-    if (!Convert(pSelf, 1, pModel) || !Convert(pList, 2, pTriangles))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pModel) || !held.Convert(pList, 2, pTriangles))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return Guarded([&] {
         pModel->GetTriangles(*pTriangles);
@@ -744,7 +835,10 @@ PyObject* new_cModelException(PyObject* pModule, PyObject* args)
         return nullptr;
     Uint32* pCodeValue = nullptr;
     std::string* pText = nullptr;
-    if (!Convert(pCode, 1, pCodeValue) || !Convert(pMessage, 2, pText))
+    cCallPointers held;
+    if (!held.Convert(pCode, 1, pCodeValue) || !held.Convert(pMessage, 2, pText))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return Guarded([&] {
         return WrapNew(pModule, std::make_unique<cModelException>(*pCodeValue, *pText));
@@ -757,7 +851,10 @@ PyObject* cModelException_code(PyObject* pModule, PyObject* args)
     if (!PyArg_ParseTuple(args, "O:cModelException_code", &pSelf))
         return nullptr;
     cModelException* pException = nullptr;
-    if (!Convert(pSelf, 1, pException))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pException))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return WrapNew(pModule, std::make_unique<Uint32>(pException->code()));
 }
@@ -768,7 +865,10 @@ PyObject* cModelException_what(PyObject*, PyObject* args)
     if (!PyArg_ParseTuple(args, "O:cModelException_what", &pSelf))
         return nullptr;
     cModelException* pException = nullptr;
-    if (!Convert(pSelf, 1, pException))
+    cCallPointers held;
+    if (!held.Convert(pSelf, 1, pException))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return PyUnicode_DecodeUTF8(pException->what(), Py_ssize_t(std::strlen(pException->what())),
                                 "replace");
@@ -968,7 +1068,10 @@ PyObject* CreateModelModule()
 cModel* ModelFromObject(PyObject* pObject)
 {
     cModel* pModel = nullptr;
-    if (!Convert(pObject, 1, pModel))
+    cCallPointers held;
+    if (!held.Convert(pObject, 1, pModel))
+        return nullptr;
+    if (!held.StillValid())
         return nullptr;
     return pModel;
 }

@@ -5,28 +5,31 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <sys/stat.h>
 
 #include <fast_float/fast_float.h>
 
+#include "core/RegularFile.h"
+
 bool cObjText::Read(const char* fileName)
 {
-    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(fileName, "r"), std::fclose);
+    FilePtr file = OpenRegularFile(fileName, MAX_MODEL_BYTES);
     if (!file)
         return false;
+    struct stat info;
     size_t capacity = 65536;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(file.get());
-        if (size > 0)
-            capacity = size_t(size) + 4096;
-        std::rewind(file.get());
-    }
-    // Straight into the buffer when the size is known, in pieces otherwise (a pipe, a file
-    // that grows meanwhile). The buffer is not cleared first: every byte used is read.
+    if (fstat(fileno(file.get()), &info) == 0 && info.st_size > 0)
+        capacity = size_t(info.st_size) + 4096;
+    // Straight into the buffer when the size is known, in pieces otherwise (a file that grows
+    // meanwhile, or one of the kernel's that reports no size). The buffer is not cleared first:
+    // every byte used is read.
     m_pText.reset(new char[capacity]);
     m_Size = 0;
     m_Next = 0;
     for (;;) {
         if (capacity - m_Size < 2) {
+            if (m_Size > size_t(MAX_MODEL_BYTES))
+                return false;
             std::unique_ptr<char[]> pLarger(new char[capacity * 2]);
             std::memcpy(pLarger.get(), m_pText.get(), m_Size);
             m_pText = std::move(pLarger);

@@ -2,13 +2,18 @@
 #include <cstddef>
 #include <memory>
 
+// Far above any real model or material file.
+constexpr long long MAX_MODEL_BYTES = 256LL << 20;
+
 // A text file read whole and cut into lines in place, so that a line of any length is one line
 // and nothing is allocated per line. Each line ends at its newline (removed) or at the first NUL
 // byte in it, as a C string read from the same line would.
 class cObjText
 {
 public:
-    bool Read(const char* fileName);                      // false when it cannot be opened
+    // False when it is no regular file that can be opened, or when it holds more than
+    // MAX_MODEL_BYTES (a file that keeps growing stops there).
+    bool Read(const char* fileName);
     bool NextLine(const char*& line, const char*& end);   // *end is always '\0'
 
 private:

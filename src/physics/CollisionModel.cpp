@@ -227,6 +227,18 @@ bool HasEllipsoidSize(const cModel& model)
     return true;
 }
 
+bool IsSweepInRange(const CollisionModel& object, const cVector3& destination)
+{
+    if (!object.model || !HasEllipsoidSize(*object.model))
+        return true;   // nothing is swept
+    const sEllipsoidFrame frame = FrameOf(*object.model);
+    for (const cVector3& point : {ToEllipsoidSpace(object.position, frame), ToEllipsoidSpace(destination, frame)})
+        for (float value : {point.x, point.y, point.z})
+            if (!(std::fabs(value) <= MAX_SWEEP_RADII))
+                return false;
+    return true;
+}
+
 cVector3 HandleCollisions(const CollisionModel& object, const cVector3& destination, const CollisionModel& room,
                           const std::vector<CollisionModel>& others, unsigned int)
 {

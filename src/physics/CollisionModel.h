@@ -31,6 +31,13 @@ struct CollisionInfo
     float distance;
 };
 
+// The sweep squares distances in single precision: points farther from the origin than this, in
+// units of the moving object's radii, would overflow it.
+constexpr float MAX_SWEEP_RADII = 1e15f;
+
+// Whether the object's position and `destination` both lie within MAX_SWEEP_RADII of the origin.
+bool IsSweepInRange(const CollisionModel& object, const cVector3& destination);
+
 // Moves `object` towards `destination` (a base point, world space) through the room's triangles and
 // the bounding boxes of `others`, and returns the position it may take. The object's model must
 // have a positive, finite width, height and length; otherwise the object stays where it is.

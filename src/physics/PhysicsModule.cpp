@@ -28,13 +28,24 @@ bool ReadNumber(PyObject* object, const char* name, const char* owner, float& ou
     }
     double number = PyFloat_AsDouble(attribute.Get());
     if (number == -1.0 && PyErr_Occurred()) {
+        // An int too large for a double is a number all the same.
+        if (PyErr_ExceptionMatches(PyExc_OverflowError)) {
+            PyErr_Clear();
+            PyErr_Format(PyExc_ValueError, "attribute '%s' of %s is out of range", name, owner);
+            return false;
+        }
+        PyErr_Clear();
         PyErr_Format(PyExc_TypeError, "attribute '%s' of %s must be a number, not %s", name, owner,
                      Py_TYPE(attribute.Get())->tp_name);
         return false;
     }
+    if (!std::isfinite(number)) {
+        PyErr_Format(PyExc_ValueError, "attribute '%s' of %s must be a finite number", name, owner);
+        return false;
+    }
     out = float(number);
     if (!std::isfinite(out)) {
-        PyErr_Format(PyExc_ValueError, "attribute '%s' of %s must be a finite number", name, owner);
+        PyErr_Format(PyExc_ValueError, "attribute '%s' of %s is out of range", name, owner);
         return false;
     }
     return true;
@@ -47,33 +58,48 @@ bool ReadVector(PyObject* object, const char* xName, const char* yName, const ch
            ReadNumber(object, zName, owner, out.z);
 }
 
-// The cModel behind a script model object: its "this" holds the _model module's pointer object.
-cModel* ModelOf(PyObject* modelObject)
+// The pointer object ("_p_cModel") behind a script model object: its "this". The caller holds it
+// for the whole call, since a property may make a fresh one each time it is read.
+cPyRef ModelPointerOf(PyObject* modelObject)
 {
     cPyRef pointer = cPyRef::Steal(PyObject_GetAttrString(modelObject, "this"));
     if (!pointer) {
         PyErr_SetString(PyExc_TypeError, "a model object has no attribute 'this'");
-        return nullptr;
+        return cPyRef();
     }
     if (PyCapsule_CheckExact(pointer.Get())) {
         const char* name = PyCapsule_GetName(pointer.Get());
         if (name && std::strcmp(name, "_p_cModel (deleted)") == 0) {
             PyErr_SetString(PyExc_TypeError, "the cModel of a model object was deleted");
-            return nullptr;
+            return cPyRef();
         }
     }
     if (!PyCapsule_IsValid(pointer.Get(), "_p_cModel")) {
         PyErr_SetString(PyExc_TypeError, "the attribute 'this' of a model object does not hold a cModel");
-        return nullptr;
+        return cPyRef();
     }
-    return static_cast<cModel*>(PyCapsule_GetPointer(pointer.Get(), "_p_cModel"));
+    return pointer;
 }
 
-// The record of a room or list item whose model object is `modelObject` (not None).
-bool ReadCollisionModel(PyObject* object, PyObject* modelObject, const char* owner, CollisionModel& out)
+// The model behind a held pointer object, once every attribute has been read: reading one runs
+// script code, which may have deleted the model meanwhile.
+cModel* ModelBehind(PyObject* pointer)
 {
-    out.model = ModelOf(modelObject);
-    return out.model && ReadVector(object, "x", "y", "z", owner, out.position) &&
+    if (!PyCapsule_IsValid(pointer, "_p_cModel")) {
+        PyErr_Clear();
+        PyErr_SetString(PyExc_RuntimeError, "the cModel of a model object was deleted during the call");
+        return nullptr;
+    }
+    return static_cast<cModel*>(PyCapsule_GetPointer(pointer, "_p_cModel"));
+}
+
+// The record of a room or list item whose model object is `modelObject` (not None); its model is
+// filled in from `pointer` after all reading.
+bool ReadCollisionModel(PyObject* object, PyObject* modelObject, const char* owner, CollisionModel& out,
+                        cPyRef& pointer)
+{
+    pointer = ModelPointerOf(modelObject);
+    return pointer && ReadVector(object, "x", "y", "z", owner, out.position) &&
            ReadVector(object, "xraxis", "yraxis", "zraxis", owner, out.rotAxis) &&
            ReadNumber(object, "rotangle", owner, out.rotAngle);
 }
@@ -126,8 +152,10 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
     }
 
     CollisionModel moving;
+    cPyRef moverPointer;
     bool haveMover = false;
     std::vector<CollisionModel> others;
+    std::vector<cPyRef> otherPointers;
     while (cPyRef item = cPyRef::Steal(PyIter_Next(iterator.Get()))) {
         const char* attribute = PyObject_HasAttrString(item.Get(), "modelrun") ? "modelrun" : "model";
         cPyRef modelObject = cPyRef::Steal(PyObject_GetAttrString(item.Get(), attribute));
@@ -139,14 +167,17 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
             continue;   // an object without a model takes no part in the sweep
         bool isMover = item.Get() == mover;
         CollisionModel record;
+        cPyRef pointer;
         if (!ReadCollisionModel(item.Get(), modelObject.Get(), isMover ? "the moving object" : "an object in the list",
-                                record))
+                                record, pointer))
             return nullptr;
         if (isMover) {
             moving = record;
+            moverPointer = std::move(pointer);
             haveMover = true;
         } else {
             others.push_back(record);
+            otherPointers.push_back(std::move(pointer));
         }
     }
     if (PyErr_Occurred())
@@ -155,12 +186,6 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
         PyErr_SetString(PyExc_TypeError, "The moving object is not in the object list or has no model");
         return nullptr;
     }
-    if (!HasEllipsoidSize(*moving.model)) {
-        PyErr_SetString(PyExc_ValueError,
-                        "The moving object's model must have a positive width, height and length");
-        return nullptr;
-    }
-
     cPyRef roomModel = cPyRef::Steal(PyObject_GetAttrString(room, "model"));
     if (!roomModel) {
         PyErr_SetString(PyExc_TypeError, "the room has no attribute 'model'");
@@ -171,10 +196,31 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
         return nullptr;
     }
     CollisionModel roomRecord;
-    if (!ReadCollisionModel(room, roomModel.Get(), "the room", roomRecord))
+    cPyRef roomPointer;
+    if (!ReadCollisionModel(room, roomModel.Get(), "the room", roomRecord, roomPointer))
         return nullptr;
 
+    if (!(moving.model = ModelBehind(moverPointer.Get())) || !(roomRecord.model = ModelBehind(roomPointer.Get())))
+        return nullptr;
+    for (size_t i = 0; i < others.size(); ++i)
+        if (!(others[i].model = ModelBehind(otherPointers[i].Get())))
+            return nullptr;
+    if (!HasEllipsoidSize(*moving.model)) {
+        PyErr_SetString(PyExc_ValueError,
+                        "The moving object's model must have a positive width, height and length");
+        return nullptr;
+    }
+
+    if (!IsSweepInRange(moving, destination)) {
+        PyErr_SetString(PyExc_ValueError, "The destination or the moving object's position is out of range "
+                                          "(farther than 1e15 times the object's size from the origin)");
+        return nullptr;
+    }
     cVector3 result = HandleCollisions(moving, destination, roomRecord, others, unsigned(n));
+    if (!std::isfinite(result.x) || !std::isfinite(result.y) || !std::isfinite(result.z)) {
+        PyErr_SetString(PyExc_ValueError, "The move cannot be computed: the room is out of range");
+        return nullptr;
+    }
     return Py_BuildValue("(fff)", result.x, result.y, result.z);
 }
 

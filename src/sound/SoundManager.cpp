@@ -7,6 +7,8 @@
 #include <fstream>
 #include <utility>
 
+#include "core/RegularFile.h"
+
 SoundManager g_Sound;
 
 namespace {
@@ -163,7 +165,7 @@ bool SoundManager::CacheSound(const std::string& file)
         return false;
     if (m_Samples.contains(file))
         return true;
-    Mix_Chunk* pChunk = Mix_LoadWAV_RW(SDL_RWFromFile(file.c_str(), "rb"), 1);
+    Mix_Chunk* pChunk = Mix_LoadWAV_RW(OpenRegularFileRW(file.c_str()), 1);
     if (!pChunk) {
         std::printf("SoundManager: *warning* cannot locate sound file \"%s\"\n", file.c_str());
         return false;
@@ -280,9 +282,15 @@ void SoundManager::PlayMusic(const std::string& file)
     // set, it would restart this file after a later StopMusic.
     m_MusicSwitchPending = false;
     ReleaseMusic();
-    if (!IsStreamableFile(file))
+    SDL_RWops* stream = OpenRegularFileRW(file.c_str());
+    if (!stream)
         return;
-    m_pMusic.reset(Mix_LoadMUS(file.c_str()));
+    if (!IsStreamableFile(file)) {
+        SDL_RWclose(stream);
+        return;
+    }
+    // The music keeps the stream and closes it when it is freed.
+    m_pMusic.reset(Mix_LoadMUSType_RW(stream, MUS_NONE, 1));
     if (!m_pMusic)
         return;   // a missing music file falls silent without a message
     if (Mix_FadeInMusic(m_pMusic.get(), -1, MUSIC_SWITCH_FADE_MS) == 0) {

@@ -1,5 +1,7 @@
 #include "text/pf.h"
 
+#include "core/RegularFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -291,15 +293,17 @@ pffont* pfLoadFont(const char* fileName)
 {
     if (!fileName)
         return nullptr;
-    std::ifstream file(fileName, std::ios::binary);
+    // A font file is a few hundred kilobytes; 64 MB is far above any real one.
+    FilePtr file = OpenRegularFile(fileName, 64LL << 20);
     if (!file) {
         std::printf("pfLoadFont: cannot open \"%s\"\n", fileName);
         return nullptr;
     }
     try {
-        std::ostringstream text;
-        text << file.rdbuf();
-        std::string content = text.str();
+        std::string content;
+        char buffer[65536];
+        while (size_t got = std::fread(buffer, 1, sizeof buffer, file.get()))
+            content.append(buffer, got);
         // Every stored value takes at least two characters of text.
         long dataLimit = long(content.size() / 2);
         cFontReader reader(std::move(content));

@@ -61,6 +61,16 @@ def test_a_failed_save_keeps_the_previous_file(folder):
         assert json.load(f) == {"music volume": 30}
 
 
+def test_a_save_is_synced_after_its_rename_and_so_is_the_directory_that_holds_it(folder, monkeypatch):
+    synced = []
+    real_fsync, real_replace = os.fsync, os.replace
+    monkeypatch.setattr(os, "fsync", lambda fd: synced.append(
+        ("directory" if os.path.isdir("/proc/self/fd/%d" % fd) else "file", os.listdir(folder))) or real_fsync(fd))
+    monkeypatch.setattr(os, "replace", lambda a, b: synced.append(("rename",)) or real_replace(a, b))
+    Config(os.path.join(folder, "config.cfg"))["music volume"] = 5
+    assert synced == [("file", ["config.cfg.tmp"]), ("rename",), ("directory", ["config.cfg"])]
+
+
 def test_the_shipped_game_goes_through_the_menus_into_play_and_back():
     game_dir = os.path.join(SOURCE_DIR, "game")
     game = Game(package=game_dir)

@@ -189,7 +189,9 @@ TEST_F(GraphicsModuleTest, WindowFunctionsChangeTheRealWindow)
     EXPECT_EQ(Eval("graphics.setupfullscreen(800, 600), graphics.getwindowsize()"), "(True, (800, 600))");
     EXPECT_TRUE(fullscreen());
     // A mode SDL refuses: False, and the game goes on in the mode it had.
-    EXPECT_EQ(Eval("graphics.setupwindow(-1, 600), graphics.getwindowsize()"), "(False, (800, 600))");
+    for (const char* refused : {"setupwindow(-1, 600)", "setupwindow(0, 0)", "setupfullscreen(800, 0)"})
+        EXPECT_EQ(Eval(std::string("graphics.") + refused + ", graphics.getwindowsize()"), "(False, (800, 600))");
+    EXPECT_EQ(SDL_GetVideoSurface()->w, 800);
 }
 
 } // namespace

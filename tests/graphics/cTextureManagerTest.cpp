@@ -217,9 +217,10 @@ TEST_F(TextureRegistryTest, AFailedTiledImageZeroesTheCountsAndLeavesTheRestAlon
     const std::pair<const char*, std::string> cases[] = {
         {"rgb.png", "0: Texture is not 32 bpp  File: rgb.png\n"},
         {"empty.png", LoadError("empty.png")},
-        {"folder.png", LoadError("folder.png")},
+        {"folder.png", "0: Could not load texture: Couldn't open folder.png: Is a directoryfolder.png  File: folder.png\n"},
         {"text.png", LoadError("text.png")},
-        {"missing.png", LoadError("missing.png")},
+        {"missing.png",
+         "0: Could not load texture: Couldn't open missing.png: No such file or directorymissing.png  File: missing.png\n"},
     };
     for (const auto& [name, line] : cases) {
         SCOPED_TRACE(name);

@@ -1,7 +1,10 @@
+#include <initializer_list>
 #include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/MainLoop.h"
 #include "input/InputFixture.h"
 
 TEST_F(InputTest, KeyTriggersInTheFirstFrameOnlyAndReadsDownWhileHeld)
@@ -78,4 +81,50 @@ TEST_F(InputTest, HeldBackspaceErasesAtThePressThen250FramesLaterThenEvery20)
     }
     EXPECT_EQ(erasingFrames, (std::vector<int>{0, 250, 270, 290}));
     EXPECT_EQ(g_Input.m_TypedText, "abcd");
+}
+
+namespace {
+
+// Keys pressed and released between two frames, as a fast typist's keys on a slow frame: their
+// events wait in SDL's queue while the key-state array is back to up.
+void Tap(std::initializer_list<std::pair<SDLKey, bool>> keys)
+{
+    for (auto [key, shift] : keys)
+        for (Uint8 state : {SDL_PRESSED, SDL_RELEASED}) {
+            SDL_Event event{};
+            event.key = {Uint8(state ? SDL_KEYDOWN : SDL_KEYUP), 0, state, {0, key, shift ? KMOD_LSHIFT : KMOD_NONE, 0}};
+            ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
+        }
+}
+
+} // namespace
+
+TEST_F(InputTest, KeysTappedBetweenTwoFramesTriggerOnceAndTypeInOrderWithTheirShift)
+{
+    g_Input.m_TypedText.clear();
+    g_Input.m_TypedInputEnabled = true;
+    Tap({{SDLK_x, false}, {SDLK_SPACE, false}, {SDLK_EQUALS, false}, {SDLK_SPACE, false}, {SDLK_6, false},
+         {SDLK_7, false}, {SDLK_7, false}, {SDLK_MINUS, false}, {SDLK_2, false}, {SDLK_1, true}, {SDLK_a, true},
+         {SDLK_SLASH, true}, {SDLK_3, false}, {SDLK_HASH, true}, {SDLK_b, false}, {SDLK_BACKSPACE, false}});
+    g_Input.Update();
+    EXPECT_EQ(g_Input.m_TypedText, "x = 677-2!A?3");
+    EXPECT_TRUE(g_Input.IsKeyTriggered(SDLK_x) && g_Input.IsKeyDown(SDLK_x));
+    // Typed as a shifted symbol, the key reads as up, as one held down would.
+    EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_SLASH) || g_Input.IsKeyDown(SDLK_SLASH));
+    g_Input.Update();
+    EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_x) || g_Input.IsKeyDown(SDLK_x));
+    EXPECT_EQ(g_Input.m_TypedText, "x = 677-2!A?3");
+
+    // A quick Alt+F4, and a tap that the main loop's drain takes from the queue.
+    g_Input.m_TypedInputEnabled = false;
+    Tap({{SDLK_LALT, false}, {SDLK_F4, false}});
+    JoystickFrame();
+    EXPECT_TRUE(QuitChordPressed());
+    Tap({{SDLK_q, false}});
+    EXPECT_FALSE(DrainEvents());
+    EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_q));
+    JoystickFrame();
+    EXPECT_TRUE(g_Input.IsKeyTriggered(SDLK_q));
+    JoystickFrame();
+    EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_q) || QuitChordPressed());
 }

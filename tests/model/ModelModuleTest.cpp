@@ -160,6 +160,36 @@ TEST_F(ModelModuleTest, ADeletedModelIsReportedAndNeverTouched)
               "RuntimeError: the RGBColor behind this pointer object belongs to another object and is not deleted on its own");
 }
 
+TEST_F(ModelModuleTest, ScriptCodeRunWhileArgumentsAreConvertedCannotFreeWhatTheCallUses)
+{
+    ASSERT_EQ(Exec("class Fresh:\n"   // every read of "this" makes a model only the call holds
+                   "    @property\n    def this(self):\n        made = model.cModel('a.obj')\n        made.thisown = False\n"
+                   "        return made.this\n"
+                   "class F(int):\n"   // runs `action` each time it is converted to a float
+                   "    def __float__(self):\n        action()\n        return float(int(self))\n"
+                   "p = _model.new_Point3D2()\nm = _model.new_cModel('a.obj')\ncalls = []\n"),
+              "");
+    struct sCase { const char* action; const char* call; const char* result; };
+    const sCase cases[] = {
+        {"None", "_model.cModel_FrameCount(Fresh())", "1"},
+        {"None", "_model.cModel_GetWidth(Fresh())", "0.0"},
+        {"None", "_model.delete_cModel(Fresh())", "None"},
+        {"lambda: _model.delete_Point3D2(p)", "_model.Point3D2_x_set(p, F(1))",
+         "RuntimeError: argument number 1: the Point3D2 behind this pointer object was deleted"},
+        // Animate converts its numbers twice, to pick the overload and then to use them.
+        {"lambda: calls.append(1) or len(calls) == 2 and _model.delete_cModel(m)",
+         "_model.cModel_Animate(m, 0, F(0), 0, 0, 0)",
+         "RuntimeError: argument number 1: the cModel behind this pointer object was deleted"},
+    };
+    for (const sCase& c : cases) {
+        ASSERT_EQ(Exec(std::string("action = ") + c.action), "");
+        EXPECT_EQ(Eval(c.call), c.result) << c.call;
+    }
+    // With classes in it the namespace lives in a reference cycle, which the interpreter does not
+    // collect when it ends: pointer objects left there would read as leaks of the engine.
+    ASSERT_EQ(Exec("del m, p"), "");
+}
+
 TEST_F(ModelModuleTest, RegisteredClassesReceiveNewObjectsWithThisown)
 {
     ASSERT_EQ(Exec("class P:\n    def __init__(self, this):\n        self.this = this\n"

@@ -60,6 +60,37 @@ TEST_F(PhysicsModuleTest, TheMoverSweepsAgainstTheRoomAndObjectsWithAModel)
 
 TEST_F(PhysicsModuleTest, BadArgumentsRaiseClearErrors)
 {
+    const char* k_OutOfRange = "ValueError: The destination or the moving object's position is out of range "
+                               "(farther than 1e15 times the object's size from the origin)";
+    const char* k_DeletedDuringCall = "RuntimeError: the cModel of a model object was deleted during the call";
+    ASSERT_EQ(Exec(R"(
+class Deleting(int):
+    def __float__(self):
+        _model.delete_cModel(Deleting.victim)
+        return float(int(self))
+class Rigged(Thing):
+    @property
+    def x(self):
+        _model.delete_cModel(Rigged.victim)
+        return 0.0
+class Fresh:
+    def __init__(self, name):
+        self.name = name
+    @property
+    def this(self):
+        made = _model.new_cModel(self.name)
+        _model.cModel_CalcExtraData(made)
+        return made
+)"),
+              "");
+    // Models whose pointer objects live only as long as the call holds them.
+    EXPECT_EQ(Exec("mover.model = Fresh('mover.obj'); room.model = Fresh('room.obj'); crate.model = Fresh('crate.obj')"),
+              "");
+    EXPECT_EQ(Eval("walk((8.0, 0.0, 0.0), [mover])"), "(4.485, 0.0, 0.0)");
+    EXPECT_EQ(Eval("walk((4.0, 0.0, 0.0), [mover, crate])"), "(0.985, 0.0, 0.0)");
+    ASSERT_EQ(Exec("room = Thing(Model('room.obj')); mover = Thing(Model('mover.obj'));"
+                   "crate = Thing(Model('crate.obj'), 2.0, 0.5, 0.0)"),
+              "");
     struct { const char* setup; const char* call; const char* error; } cases[] = {
         {"", "physics.handlecollisions(mover, (1.0, 0.0, 0.0), room, [], 0)", "ValueError: The object list is empty"},
         {"", "physics.handlecollisions(mover, (1.0, 0.0, 0.0), room, (mover,), 0)",
@@ -87,6 +118,20 @@ TEST_F(PhysicsModuleTest, BadArgumentsRaiseClearErrors)
         {"", "walk((float('inf'), 0.0, 0.0), [mover])", "ValueError: The destination must be finite"},
         {"mover.model = Model('flat.obj')", "walk((1.0, 0.0, 0.0), [mover])",
          "ValueError: The moving object's model must have a positive width, height and length"},
+        {"room.x = 10**400", "walk((1.0, 0.0, 0.0), [mover])", "ValueError: attribute 'x' of the room is out of range"},
+        {"mover.z = 1e300", "walk((1.0, 0.0, 0.0), [mover])",
+         "ValueError: attribute 'z' of the moving object is out of range"},
+        {"", "walk((3e38, 0.0, 0.0), [mover])", k_OutOfRange},
+        {"mover.x = -1e19", "walk((0.0, 0.0, 0.0), [mover])", k_OutOfRange},
+        // Script code run while the call reads its arguments deletes a model the call holds.
+        {"room.rotangle = Deleting(0); Deleting.victim = room.model.this", "walk((1.0, 0.0, 0.0), [mover])",
+         k_DeletedDuringCall},
+        {"crate.yraxis = Deleting(1); Deleting.victim = mover.model.this", "walk((1.0, 0.0, 0.0), [mover, crate])",
+         k_DeletedDuringCall},
+        {"Rigged.victim = room.model.this; room.__class__ = Rigged", "walk((1.0, 0.0, 0.0), [mover])",
+         k_DeletedDuringCall},
+        {"Rigged.victim = mover.model.this; crate.__class__ = Rigged", "walk((1.0, 0.0, 0.0), [mover, crate])",
+         k_DeletedDuringCall},
     };
     for (auto& c : cases) {
         ASSERT_EQ(Exec(c.setup), "") << c.setup;

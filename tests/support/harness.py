@@ -184,6 +184,11 @@ class Game:
             if shifted:
                 self.key_up("shift")
 
+    def tap_text(self, text, delay_ms=15):
+        """Types text as a fast typist does: each key goes down and up again within a few
+        milliseconds, faster than a slow frame samples the keyboard."""
+        self._xdotool("type", "--delay", str(delay_ms), text)
+
     def close_window(self, attempts=10):
         """Sends the window manager's close request (WM_DELETE_WINDOW), as a title-bar button
         does, until the game exits. Under Xvfb, SDL now and then never turns one request into a
