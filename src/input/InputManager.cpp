@@ -134,6 +134,11 @@ void InputManager::Update()
     TakeQueuedKeyPresses();
     m_KeyPresses.swap(m_NewKeyPresses);
     m_NewKeyPresses.clear();
+    // A key the main loop's drain saw go down and that is still down was already seen rising in
+    // the live array by the frame after the drain; it types, but must not trigger a second time.
+    for (sKeyPress& press : m_KeyPresses)
+        if (m_pPrevKeyState[press.key])
+            press.markedUp = true;
     if (m_TypedInputEnabled)
         UpdateTypedInput();
     else

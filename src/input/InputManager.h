@@ -91,7 +91,7 @@ private:
     {
         uint32_t key;
         bool shift;      // a shift key was held when it went down
-        bool markedUp;   // typed as a shifted symbol: no longer down until pressed again
+        bool markedUp;   // reads as up: typed as a shifted symbol, or already seen in the live array
     };
 
     void TakeQueuedKeyPresses();

@@ -127,4 +127,16 @@ TEST_F(InputTest, KeysTappedBetweenTwoFramesTriggerOnceAndTypeInOrderWithTheirSh
     EXPECT_TRUE(g_Input.IsKeyTriggered(SDLK_q));
     JoystickFrame();
     EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_q) || QuitChordPressed());
+
+    // A key that the drain sees go down and that stays down triggers in the next frame through
+    // the live array, and not again after the snapshot.
+    SDL_Event down{};
+    down.key = {SDL_KEYDOWN, 0, SDL_PRESSED, {0, SDLK_RIGHT, KMOD_NONE, 0}};
+    ASSERT_EQ(SDL_PushEvent(&down), 0) << SDL_GetError();
+    HoldKey(SDLK_RIGHT);
+    EXPECT_FALSE(DrainEvents());
+    EXPECT_TRUE(g_Input.IsKeyTriggered(SDLK_RIGHT));
+    JoystickFrame();
+    EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_RIGHT));
+    EXPECT_TRUE(g_Input.IsKeyDown(SDLK_RIGHT));
 }
