@@ -7,17 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <unistd.h>
 
+#include "FuzzScratch.h"
 #include "menu/cCredits.h"
 
 namespace {
-
-// The file is written under a directory of the fuzzer's own, named absolutely: the working
-// directory stays where libFuzzer was started, so its relative corpus paths keep working.
-std::string g_Directory;
-std::string g_FilePath;
 
 void Check(bool condition, const char* what, size_t line)
 {
@@ -29,21 +23,9 @@ void Check(bool condition, const char* what, size_t line)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    // In memory where there is a tmpfs: a file written to disk for every input makes the disk
-    // the bottleneck.
-    char inMemory[] = "/dev/shm/fuzz-credits-XXXXXX";
-    char onDisk[] = "/tmp/fuzz-credits-XXXXXX";
-    const char* directory = mkdtemp(inMemory);
-    if (!directory && !(directory = mkdtemp(onDisk)))
-        std::abort();
-    g_Directory = directory;
-    g_FilePath = g_Directory + "/Credits.txt";
-    std::atexit([] {
-        unlink(g_FilePath.c_str());
-        rmdir(g_Directory.c_str());
-    });
+    cFuzzScratch::Init(argc, argv, "fuzz-credits");
     // The reader's one-line warnings would fill the log; libFuzzer reports on standard error.
     if (!std::freopen("/dev/null", "w", stdout))
         std::abort();
@@ -56,14 +38,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::FILE* file = std::fopen(g_FilePath.c_str(), "wb");
-    if (!file)
-        std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
+    cFuzzScratch::Write("Credits.txt", data, size);
     cCredits credits;
-    if (!credits.LoadFile(g_FilePath.c_str()))
+    if (!credits.LoadFile(cFuzzScratch::Path("Credits.txt").c_str()))
         std::abort();   // a regular file far below the size limit is always read
     const auto& lines = credits.GetLines();
     int y = 0;
