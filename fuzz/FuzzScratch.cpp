@@ -1,18 +1,20 @@
 #include "FuzzScratch.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
-// The one fuzzer run's state; a fuzzer process runs one target.
+// The one fuzzer run's state; a fuzzer process runs one target. The arguments handed to libFuzzer
+// are plain pointers, never freed: libFuzzer keeps using them until the process ends, after the
+// destructors of globals have run.
 std::string s_Directory;
 int s_StartDirectory = -1;
-std::vector<char*> s_Arguments;
+char** s_pArguments = nullptr;
 
 } // namespace
 
@@ -35,10 +37,11 @@ void cFuzzScratch::Init(int* argc, char*** argv, const char* name)
         hasPrefix |= std::strncmp((*argv)[i], "-artifact_prefix=", 17) == 0;
     if (hasPrefix)
         return;
-    s_Arguments.assign(*argv, *argv + *argc);
-    s_Arguments.push_back(strdup((std::string("-artifact_prefix=") + cwd + "/").c_str()));
-    s_Arguments.push_back(nullptr);
-    *argv = s_Arguments.data();
+    s_pArguments = new char*[size_t(*argc) + 2];
+    std::copy(*argv, *argv + *argc, s_pArguments);
+    s_pArguments[*argc] = strdup((std::string("-artifact_prefix=") + cwd + "/").c_str());
+    s_pArguments[*argc + 1] = nullptr;
+    *argv = s_pArguments;
     ++*argc;
 }
 
