@@ -4,6 +4,7 @@
 #   ./build.sh test              build and run every test
 #   ./build.sh test --sanitize   the same tests built with ASan, UBSan and LeakSanitizer
 #   ./build.sh bench [FILTER]    build and run the benchmarks
+#   ./build.sh coverage          run every test on an instrumented build, print src/ line coverage
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -90,8 +91,15 @@ bench)
             --benchmark_report_aggregates_only=true
     done
     ;;
+coverage)
+    build build-coverage -DBW_COVERAGE=ON -DBW_BENCH=OFF
+    find build-coverage -name '*.gcda' -delete
+    # Each program adds its counts to the same files, so the tests run one at a time.
+    run_tests build-coverage 1 || echo "Some tests failed; the figure below counts what ran."
+    python3 tools/coverage.py build-coverage "${@:2}"
+    ;;
 *)
-    echo "usage: ./build.sh run | test [--sanitize] | bench [FILTER]" >&2
+    echo "usage: ./build.sh run | test [--sanitize] | bench [FILTER] | coverage [--files]" >&2
     exit 2
     ;;
 esac
