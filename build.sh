@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the engine needs, builds it, and runs the game or the tests.
-#   ./build.sh run               build and play the game (headless: a short run and a screenshot)
+#   ./build.sh run               build and play the game (no display: a scripted demo, screenshots)
 #   ./build.sh test              build and run every test
 #   ./build.sh test --sanitize   the same tests built with ASan, UBSan and LeakSanitizer
 #   ./build.sh bench [FILTER]    build and run the benchmarks
@@ -61,13 +61,9 @@ run)
     if have_display; then
         cd game && exec "$root/build/brackwater"
     fi
-    shot="$root/build/screenshot.png"
-    echo "No display: running the game for 8 seconds under a virtual X server."
+    echo "No display: a short scripted demo through the menus into the game, under a virtual X server."
     test_env
-    xvfb-run -a -s "-screen 0 800x600x24" bash -c "
-        (cd '$root/game' && exec '$root/build/brackwater') & pid=\$!
-        sleep 8; import -window root '$shot'; kill \$pid; wait \$pid 2>/dev/null || true"
-    echo "Screenshot of the running game: $shot"
+    python3 tools/take_screenshots.py build/screenshots --keep-data
     ;;
 test)
     if [ "${2:-}" = "--sanitize" ]; then

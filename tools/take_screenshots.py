@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Plays the shipped game through its menus under a virtual X server and keeps screenshots of
 every stage: the splash screens, the main menu, each character on the selection screen, and play.
-For looking at the game's art, and for the pictures in docs/.
+For looking at the game's art, for the pictures in docs/, and as `./build.sh run`'s demo where
+there is no display.
 
     python3 tools/take_screenshots.py OUTPUT_FOLDER [--keep-data]
 
@@ -32,7 +33,11 @@ def main():
     # The shipped game writes no frame count: its waits go by the clock, in 50 ms steps, and keys
     # are held half a second, long enough for a slow software-rendered frame to see them.
     game.frame = lambda: int((time.monotonic() - start) * 20)
-    shot = lambda name: shutil.copy(game.screenshot(), os.path.join(out, name + ".png"))
+
+    def shot(name):
+        path = os.path.join(out, name + ".png")
+        shutil.copy(game.screenshot(), path)
+        print("wrote %s" % os.path.relpath(path))
     with game:
         game.advance(20)
         shot("splash_copyright")
@@ -59,7 +64,6 @@ def main():
         shot("play_walking")
         game.key_up("Left", "Up")
         game.advance(4)
-    print(out)
 
 
 if __name__ == "__main__":
