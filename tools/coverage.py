@@ -58,7 +58,7 @@ def main():
     covered = sum(sum(counts.values()) for counts in lines.values())
     total = sum(len(counts) for counts in lines.values())
     if "--files" in sys.argv[2:]:
-        for name in sorted(lines):
+        for name in sorted(name for name in lines if lines[name]):
             hit, all_lines = sum(lines[name].values()), len(lines[name])
             print("%6.1f%%  %5d / %5d  src/%s" % (100.0 * hit / all_lines, hit, all_lines, name))
     print("line coverage of src/: %.1f%% (%d of %d lines)" % (100.0 * covered / total, covered, total))
