@@ -44,7 +44,7 @@ TEST_F(ErrorLogTest, AFullLogDropsItsOlderHalfAndKeepsWholeLines)
         log.Append("entry " + std::to_string(i) + " " + std::string(200, 'x') + "\n");
     log.Append(std::string(1 << 20, 'y') + " end\nlast\n");   // one huge entry keeps its end
     const std::string text = ReadFile("brackwater.log");
-    EXPECT_LE(text.size(), cErrorLog::k_MaxBytes);
+    EXPECT_LE(text.size(), cErrorLog::MAX_BYTES);
     EXPECT_EQ(text.find("entry 0 "), std::string::npos);
     std::vector<std::string> entries = Entries(text);
     ASSERT_GE(entries.size(), 2u);

@@ -3,10 +3,11 @@
 #include <map>
 #include <sstream>
 
-// The music state machine, driven by real time and Update calls and heard through SDL's disk
-// driver. Steps: A, B, C play a.wav (left side only), b.wav (right only), c.wav (both sides);
-// M plays a missing file; S stops, K kills; a number runs frames for that many ms; W runs frames
-// until the music has stopped.
+// The music state machine, driven by Update calls and heard through SDL's disk driver. Steps:
+// A, B, C play a.wav (left side only), b.wav (right only), c.wav (both sides); M plays a missing
+// file; S stops, K kills; a number runs frames until that many ms of sound have been heard; W runs
+// frames until the music's fade-out has ended. Waiting on sound, not on the clock, keeps the
+// cases the same on a loaded machine.
 struct sMusicCase
 {
     const char* name;
@@ -41,7 +42,7 @@ TEST_P(SoundMusicTest, IsHeardAsTheStepsAsk)
         else if (step == "K")
             m_Sound.KillMusic();
         else if (step == "W") {
-            for (const Uint32 end = SDL_GetTicks() + 3000; Mix_PlayingMusic() && SDL_GetTicks() < end;)
+            for (const Uint32 end = SDL_GetTicks() + 20000; Mix_FadingMusic() == MIX_FADING_OUT && SDL_GetTicks() < end;)
                 RunFrames(10);
         } else
             m_Sound.PlayMusic(files.at(step));

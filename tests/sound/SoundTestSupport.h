@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -47,6 +48,18 @@ inline void WriteTone(const std::filesystem::path& path, double seconds, int cha
     wav += "data";
     put(wav, size, 4);
     std::ofstream(path, std::ios::binary) << wav << samples;
+}
+
+// Runs `frame` about every 5 ms until SDL's disk driver has written `ms` more of sound to
+// `capture`. Durations count in sound, not in wall time: a loaded machine feeds the driver late,
+// and a fixed sleep would then hear less than it asked for.
+inline void RunForSound(const std::filesystem::path& capture, int ms, const std::function<void()>& frame)
+{
+    std::error_code error;
+    const uintmax_t target = std::filesystem::file_size(capture, error) + uintmax_t(ms) * TEST_RATE / 1000 * 4;
+    for (const Uint32 end = SDL_GetTicks() + 20000;
+         std::filesystem::file_size(capture, error) < target && SDL_GetTicks() < end; SDL_Delay(5))
+        frame();
 }
 
 struct sLevels
@@ -116,11 +129,9 @@ protected:
         m_Sound.Quit();   // closes the capture file
         return m_Dir / "capture.raw";
     }
-    // Update about every 10 ms for `ms` of real time, as frames would.
     void RunFrames(int ms)
     {
-        for (const Uint32 end = SDL_GetTicks() + Uint32(ms); SDL_GetTicks() < end; SDL_Delay(10))
-            m_Sound.Update();
+        RunForSound(m_Dir / "capture.raw", ms, [this] { m_Sound.Update(); });
     }
     // Descriptors of this process open on `path`: whether a stream was loaded and released.
     static int OpenFileCount(const std::filesystem::path& path)
