@@ -12,10 +12,10 @@
 #include <iterator>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 #include "sound/SoundManager.h"
+#include "support/EngineFixture.h"
 
 constexpr int TEST_RATE = 44100;
 constexpr int FULL = 16000;   // the peak of every generated tone
@@ -97,20 +97,13 @@ inline std::vector<sLevels> SplitIntoSounds(const std::filesystem::path& capture
 }
 
 // A working directory and a manager of the test's own (never g_Sound).
-class MixerTest : public ::testing::Test
+class MixerTest : public ScriptPackageTest
 {
 protected:
-    void SetUp() override
-    {
-        m_Dir = std::filesystem::temp_directory_path() / ("brackwater-sound-" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_Dir);
-        std::filesystem::current_path(m_Dir);
-    }
     void TearDown() override
     {
         m_Sound.Quit();
-        std::filesystem::current_path(m_Dir.parent_path());
-        std::filesystem::remove_all(m_Dir);
+        ScriptPackageTest::TearDown();
     }
 
     // On SDL's "disk" driver the mixer's output is captured to capture.raw; "dummy" discards it.
@@ -144,6 +137,5 @@ protected:
         return count;
     }
 
-    std::filesystem::path m_Dir;
     SoundManager m_Sound;
 };
