@@ -62,9 +62,10 @@ TEST_P(SoundMusicTest, IsHeardAsTheStepsAsk)
         heard += w.left > 30 && w.right > 30 ? 'C' : w.left > 30 ? 'A' : w.right > 30 ? 'B' : '.';
     for (size_t i = 0; i < heard.size();) {
         const size_t end = std::min(heard.find_first_not_of(heard[i], i), heard.size());
-        // Silence before the first sound depends on how soon the test began, and a fade's quiet
-        // end leaves a short gap before the next file.
-        if (heard[i] != '.' || (i > 0 && (end == heard.size() || end - i >= 5)))
+        // Silence before the first sound depends on how soon the test began. A fade's quiet end,
+        // and the frame after it that starts the next file coming late on a loaded machine, leave
+        // a gap of up to a few buffers before the next file.
+        if (heard[i] != '.' || (i > 0 && (end == heard.size() || end - i >= 10)))
             timeline += timeline.empty() || timeline.back() != heard[i] ? std::string(1, heard[i]) : "";
         i = end;
     }
@@ -89,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         sMusicCase{"ASwitchFadesOutAndThenInTheLastFileAskedFor", "A 700 B 100 C 1200", "AC", true, "001", 0.8, 0.4},
         // KillMusic leaves the stop's 2 s fade alone; Update releases the stream afterwards.
         sMusicCase{"KillMusicWaitsForTheFadeOfStopMusic", "A 700 S K 1000 W", "A.", false, "000", 2.4, -1},
-        sMusicCase{"KillMusicStopsAtOnceAndForgetsTheFile", "A 600 K 200 A 600", "A.A", true, "100", 0.8, -1},
+        sMusicCase{"KillMusicStopsAtOnceAndForgetsTheFile", "A 600 K 500 A 600", "A.A", true, "100", 0.8, -1},
         sMusicCase{"AMissingFileFallsSilent", "M 200 A 700 M 800", "A.", false, "000", 0.8, -1},
         sMusicCase{"AStopDuringASwitchRunsItsFadeThenCompletesTheSwitch", "A 700 C S W 600", "AC", true, "001", 2.4, 0.4},
         // Killing a switch leaves nothing to switch to: later music stops for good when asked.
