@@ -14,12 +14,12 @@
 
 namespace {
 
-constexpr int k_CallsPerIteration = 1000;
+constexpr int CALLS_PER_ITERATION = 1000;
 PyObject* g_pNamespace = nullptr;   // the benchmarks' script globals, alive for the whole run
 
 cPyRef CompileLoop(const char* statement)
 {
-    std::string source = "for _ in range(" + std::to_string(k_CallsPerIteration) + "):\n    " +
+    std::string source = "for _ in range(" + std::to_string(CALLS_PER_ITERATION) + "):\n    " +
                          statement + "\n";
     return cPyRef::Steal(Py_CompileString(source.c_str(), "<bench>", Py_file_input));
 }
@@ -41,7 +41,7 @@ void RunLoop(benchmark::State& state, const char* statement)
         }
     }
     state.counters["per_call"] = benchmark::Counter(
-        double(state.iterations()) * k_CallsPerIteration,
+        double(state.iterations()) * CALLS_PER_ITERATION,
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 

@@ -294,8 +294,8 @@ int64_t FillConsole(ScriptConsole& console)
         console.LogMessage(std::string(k_ConsoleLines[i]) + "\n", i < 4 ? LOG_STDERR : LOG_STDOUT);
         triangles += 2 * TrianglesOf(pfPSansMonoBold7, k_ConsoleLines[i]);
     }
-    g_Input.m_TypedText = "camera.lookat(player.position + (0, 1.5, 0)); step(0.25)";
-    triangles += 2 * TrianglesOf(pfPSansMonoBold7, ">>> " + g_Input.m_TypedText + "_");
+    g_Input.SetTypedText("camera.lookat(player.position + (0, 1.5, 0)); step(0.25)");
+    triangles += 2 * TrianglesOf(pfPSansMonoBold7, ">>> " + g_Input.TypedText() + "_");
     console.Activate();
     return triangles;
 }

@@ -22,13 +22,13 @@ PyObject* console_stderr(PyObject*, PyObject* args)
     Py_RETURN_NONE;
 }
 
-PyMethodDef ConsoleMethods[] = {
+PyMethodDef consoleMethods[] = {
     {"putstdout", console_stdout, METH_VARARGS, "Store a string from stdout."},
     {"putstderr", console_stderr, METH_VARARGS, "Store a string from stderr."},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef consoleModule = {PyModuleDef_HEAD_INIT, "_console", nullptr, -1, ConsoleMethods,
+PyModuleDef consoleModule = {PyModuleDef_HEAD_INIT, "_console", nullptr, -1, consoleMethods,
                              nullptr, nullptr, nullptr, nullptr};
 
 } // namespace

@@ -48,7 +48,7 @@ PyObject* game_updatecredits(PyObject*, PyObject* args)
     Py_RETURN_NONE;
 }
 
-PyMethodDef GameMethods[] = {
+PyMethodDef gameMethods[] = {
     {"setmenu", game_setmenu, METH_VARARGS, "Set whether we want to be in menu or not."},
     {"getmenu", game_getmenu, METH_VARARGS, "Get the current menu state."},
     {"entergamemenu", game_entergamemenu, METH_VARARGS, "Enter the in-game menu."},
@@ -57,7 +57,7 @@ PyMethodDef GameMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef gameModule = {PyModuleDef_HEAD_INIT, "game", nullptr, -1, GameMethods,
+PyModuleDef gameModule = {PyModuleDef_HEAD_INIT, "game", nullptr, -1, gameMethods,
                           nullptr, nullptr, nullptr, nullptr};
 
 } // namespace

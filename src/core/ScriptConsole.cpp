@@ -16,7 +16,7 @@ ScriptConsole g_Console;
 void ScriptConsole::Update()
 {
     if (!m_Active) {
-        g_Input.m_TypedInputEnabled = false;
+        g_Input.StopTyping();
         m_CommandEntered = false;
         m_Command.clear();
         if (g_Input.IsKeyTriggered(SDLK_PAGEUP))
@@ -24,7 +24,7 @@ void ScriptConsole::Update()
         return;
     }
 
-    g_Input.m_TypedInputEnabled = true;
+    g_Input.StartTyping();
     // Submitting comes before closing, so a line entered in the frame that closes still runs.
     if (g_Input.IsKeyTriggered(SDLK_RETURN))
         Submit();
@@ -37,7 +37,7 @@ void ScriptConsole::Update()
 
 void ScriptConsole::Submit()
 {
-    std::string& typed = g_Input.m_TypedText;
+    std::string typed = g_Input.TakeTypedText();
     m_History.push_front(typed);
     m_HistoryIndex = -1;
     if (typed == "exit" || typed == "Exit" || typed == "EXIT" || typed == "quit") {
@@ -47,7 +47,6 @@ void ScriptConsole::Submit()
     LogMessage(">>> " + typed + "\n", LOG_STDOUT);
     m_Command = typed + "\n";
     m_CommandEntered = true;
-    typed.clear();
 }
 
 void ScriptConsole::BrowseHistory()
@@ -64,10 +63,10 @@ void ScriptConsole::BrowseHistory()
     m_HistoryIndex = std::clamp(m_HistoryIndex, -1, int(m_History.size()) - 1);
     if (m_HistoryIndex < 0) {
         m_HistoryPos = m_History.end();
-        g_Input.m_TypedText.clear();
+        g_Input.SetTypedText("");
     } else {
         m_HistoryPos = std::next(m_History.begin(), m_HistoryIndex);
-        g_Input.m_TypedText = *m_HistoryPos;
+        g_Input.SetTypedText(*m_HistoryPos);
     }
 }
 
@@ -87,11 +86,11 @@ void ScriptConsole::LogMessage(std::string text, ConsoleLogType type)
         m_Log.back().m_Text += text;
     }
     m_LineComplete = endsLine;
-    while (int(m_Log.size()) > k_MaxConsoleLines)
+    while (int(m_Log.size()) > MAX_CONSOLE_LINES)
         m_Log.pop_front();
     std::string& last = m_Log.back().m_Text;
-    if (last.size() > k_MaxLineBytes) {
-        size_t cut = last.size() - k_MaxLineBytes;
+    if (last.size() > MAX_LINE_BYTES) {
+        size_t cut = last.size() - MAX_LINE_BYTES;
         // Not inside a UTF-8 sequence: its continuation bytes alone would draw as Latin-1 letters.
         for (int i = 0; i < 3 && cut < last.size() && (static_cast<unsigned char>(last[cut]) & 0xc0) == 0x80; ++i)
             ++cut;
@@ -116,7 +115,7 @@ constexpr int k_BandHeight = 240;
 ScriptConsole::sPictureKey ScriptConsole::PictureKey() const
 {
     SDL_Surface* screen = SDL_GetVideoSurface();
-    return sPictureKey{m_LogRevision,       m_State, g_Input.m_TypedText, screen ? screen->w : 0, screen ? screen->h : 0,
+    return sPictureKey{m_LogRevision,       m_State, g_Input.TypedText(), screen ? screen->w : 0, screen ? screen->h : 0,
                        g_Graphics.GetVideoModeSerial(), pfGetStyle()};
 }
 
@@ -165,13 +164,13 @@ void ScriptConsole::DrawLines()
     };
 
     // The newest line always sits just above the prompt, however few lines there are.
-    float y = float(k_LineHeight * (k_MaxConsoleLines - int(m_Log.size())));
+    float y = float(k_LineHeight * (MAX_CONSOLE_LINES - int(m_Log.size())));
     for (const ConsoleLog& line : m_Log) {
         float green = line.m_Type == LOG_STDERR ? 0.8f : 1.0f;
         draw(line.m_Text, y, 1, green, green);
         y += k_LineHeight;
     }
-    draw((m_State ? ">>> " : "!>> ") + g_Input.m_TypedText + "_", y, 0.6f, 1, 0.6f);
+    draw((m_State ? ">>> " : "!>> ") + g_Input.TypedText() + "_", y, 0.6f, 1, 0.6f);
     // Drawn after the text: the first 2D drawing at a pixel wins, so the band stays behind it.
     DrawConsoleBackground();
 }

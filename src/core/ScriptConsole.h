@@ -24,10 +24,10 @@ struct ConsoleLog
 class ScriptConsole
 {
 public:
-    static constexpr int k_MaxConsoleLines = 10;
+    static constexpr int MAX_CONSOLE_LINES = 10;
     // A longer line keeps its end: the window shows a few hundred characters at most, and a
     // megabyte printed by mistake must not cost every later frame.
-    static constexpr size_t k_MaxLineBytes = 4096;
+    static constexpr size_t MAX_LINE_BYTES = 4096;
 
     void Update();                                         // open/close key, typed text, submitted lines
     void LogMessage(std::string text, ConsoleLogType type);
@@ -43,7 +43,6 @@ public:
     const std::list<std::string>& History() const { return m_History; }
     int HistoryIndex() const { return m_HistoryIndex; }
     bool DrewFromPicture() const { return m_DrewFromPicture; }   // the last DrawConsole showed the kept picture
-    const cErrorLog& ErrorLog() const { return m_ErrorLog; }
 
 private:
     // Everything the console's pixels depend on.

@@ -29,7 +29,7 @@ struct sEngineModule
 
 // Registration order matters: creating `game` reads the credits file, and scripts may import the
 // modules in any order only once all of them are in sys.modules.
-const sEngineModule k_EngineModules[] = {
+const sEngineModule ENGINE_MODULES[] = {
     {"graphics", CreateGraphicsModule}, {"input", CreateInputModule},
     {"_console", CreateConsoleModule},  {"sound", CreateSoundModule},
     {"font", CreateFontModule},         {"_gtime", CreateTimeModule},
@@ -56,7 +56,7 @@ bool StartInterpreter()
 void RegisterEngineModules()
 {
     PyObject* modules = PyImport_GetModuleDict();   // borrowed
-    for (const sEngineModule& module : k_EngineModules) {
+    for (const sEngineModule& module : ENGINE_MODULES) {
         cPyRef created = cPyRef::Steal(module.create());
         if (!created || PyDict_SetItemString(modules, module.name, created.Get()) < 0) {
             std::fprintf(stderr, "ScriptCore: could not create the module %s\n", module.name);

@@ -4,7 +4,7 @@
 
 namespace {
 
-PyObject* timing_ticks(PyObject*, PyObject* args)
+PyObject* time_ticks(PyObject*, PyObject* args)
 {
     if (!PyArg_ParseTuple(args, ""))
         return nullptr;
@@ -12,14 +12,14 @@ PyObject* timing_ticks(PyObject*, PyObject* args)
     return Py_BuildValue("i", int(SDL_GetTicks()));
 }
 
-PyMethodDef TimingMethods[] = {
-    {"ticks", timing_ticks, METH_VARARGS, "Get the current game tick count."},
+PyMethodDef timeMethods[] = {
+    {"ticks", time_ticks, METH_VARARGS, "Get the current game tick count."},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef timingModule = {PyModuleDef_HEAD_INIT, "_gtime", nullptr, -1, TimingMethods,
+PyModuleDef timeModule = {PyModuleDef_HEAD_INIT, "_gtime", nullptr, -1, timeMethods,
                             nullptr, nullptr, nullptr, nullptr};
 
 } // namespace
 
-PyObject* CreateTimeModule() { return PyModule_Create(&timingModule); }
+PyObject* CreateTimeModule() { return PyModule_Create(&timeModule); }

@@ -63,7 +63,7 @@ bool WriteAll(int fd, const std::string& text)
 // what it ends with is what went wrong last.
 void DropOlderHalf(const std::string& path)
 {
-    FilePtr file = OpenRegularFile(path.c_str(), 16 * cErrorLog::k_MaxBytes);
+    FilePtr file = OpenRegularFile(path.c_str(), 16 * cErrorLog::MAX_BYTES);
     if (!file)
         return;
     std::string content;
@@ -71,7 +71,7 @@ void DropOlderHalf(const std::string& path)
     while (size_t got = std::fread(buffer, 1, sizeof buffer, file.get()))
         content.append(buffer, got);
     file.reset();
-    size_t keepFrom = content.size() > cErrorLog::k_MaxBytes / 2 ? content.size() - cErrorLog::k_MaxBytes / 2 : 0;
+    size_t keepFrom = content.size() > cErrorLog::MAX_BYTES / 2 ? content.size() - cErrorLog::MAX_BYTES / 2 : 0;
     const size_t lineStart = content.find('\n', keepFrom == 0 ? 0 : keepFrom - 1);
     keepFrom = keepFrom == 0 || lineStart == std::string::npos ? keepFrom : lineStart + 1;
     const std::string temporary = path + ".tmp";
@@ -105,22 +105,22 @@ void cErrorLog::Append(std::string_view text)
     }
 
     // A megabyte-long error keeps its end, the part nearest to what went wrong.
-    if (entry.size() > k_MaxBytes / 2)
-        entry.erase(0, entry.size() - k_MaxBytes / 2);
+    if (entry.size() > MAX_BYTES / 2)
+        entry.erase(0, entry.size() - MAX_BYTES / 2);
 
-    std::string path = k_FileName;
+    std::string path = FILE_NAME;
     int fd = OpenForAppending(path);
     if (fd < 0) {
         const std::string directory = StateDirectory();
         if (directory.empty())
             return;
         MakeDirectories(directory);
-        path = directory + "/" + k_FileName;
+        path = directory + "/" + FILE_NAME;
         if ((fd = OpenForAppending(path)) < 0)
             return;
     }
     struct stat info;
-    if (fstat(fd, &info) == 0 && size_t(info.st_size) + entry.size() > k_MaxBytes) {
+    if (fstat(fd, &info) == 0 && size_t(info.st_size) + entry.size() > MAX_BYTES) {
         close(fd);
         DropOlderHalf(path);
         if ((fd = OpenForAppending(path)) < 0)

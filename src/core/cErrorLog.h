@@ -12,8 +12,8 @@
 class cErrorLog
 {
 public:
-    static constexpr const char* k_FileName = "brackwater.log";
-    static constexpr size_t k_MaxBytes = 256 * 1024;   // then the older half is dropped
+    static constexpr const char* FILE_NAME = "brackwater.log";
+    static constexpr size_t MAX_BYTES = 256 * 1024;   // then the older half is dropped
 
     void Append(std::string_view text);   // a piece of a line or several lines
     const std::string& LastPath() const { return m_LastPath; }   // empty until the first entry

@@ -5,29 +5,28 @@
 #include <cstring>
 
 #include "core/ScriptCore.h"
-#include "input/KeyNames.h"
 
 InputManager g_Input;
 
 namespace {
 
-constexpr uint32_t k_FirstNonKeyboardId = SC_JOYSTICK_BUTTON_FIRST;
-constexpr uint32_t k_LastJoystickButtonId = SC_JOYSTICK_AXIS_FIRST - 1;
-constexpr uint32_t k_LastAxisId = SC_JOYSTICK_HAT_FIRST - 1;
-constexpr int k_DeadZone = 9999;   // readings of this magnitude or less count as at rest
+constexpr uint32_t FIRST_NON_KEYBOARD_ID = SC_JOYSTICK_BUTTON_FIRST;
+constexpr uint32_t LAST_JOYSTICK_BUTTON_ID = SC_JOYSTICK_AXIS_FIRST - 1;
+constexpr uint32_t LAST_AXIS_ID = SC_JOYSTICK_HAT_FIRST - 1;
+constexpr int DEAD_ZONE = 9999;   // readings of this magnitude or less count as at rest
 
 // A configuration without an entry gives right ctrl for the inventory; "Defaults" gives left ctrl.
-constexpr uint32_t k_KeyMapWhenMissing[SC_NUM_LOGICAL_BUTTONS] = {
+constexpr uint32_t KEY_MAP_WHEN_MISSING[SC_NUM_LOGICAL_BUTTONS] = {
     SDLK_RETURN, SDLK_BACKSPACE, SDLK_RCTRL, SDLK_TAB, SDLK_ESCAPE,
     SDLK_UP,     SDLK_DOWN,      SDLK_LEFT,  SDLK_RIGHT,
 };
-constexpr uint32_t k_DefaultKeyMap[SC_NUM_LOGICAL_BUTTONS] = {
+constexpr uint32_t DEFAULT_KEY_MAP[SC_NUM_LOGICAL_BUTTONS] = {
     SDLK_RETURN, SDLK_BACKSPACE, SDLK_LCTRL, SDLK_TAB, SDLK_ESCAPE,
     SDLK_UP,     SDLK_DOWN,      SDLK_LEFT,  SDLK_RIGHT,
 };
 
-constexpr int k_BackspaceFirstRepeatFrames = 250;
-constexpr int k_BackspaceRepeatFrames = 20;
+constexpr int BACKSPACE_FIRST_REPEAT_FRAMES = 250;
+constexpr int BACKSPACE_REPEAT_FRAMES = 20;
 
 // What shift makes of the symbol keys on a US keyboard; 0 where it types nothing.
 char ShiftedCharacter(uint32_t key)
@@ -233,11 +232,11 @@ bool InputManager::IsKeyDown(uint32_t id)
         // One level only: a key map entry that names a logical button binds to nothing.
         return bound < SC_BUTTON_ACTION && IsKeyDown(bound);
     }
-    if (id < k_FirstNonKeyboardId)
+    if (id < FIRST_NON_KEYBOARD_ID)
         return KeyboardDown(id);
-    if (id <= k_LastJoystickButtonId)
+    if (id <= LAST_JOYSTICK_BUTTON_ID)
         return JoyButtonPressed(id);
-    if (id <= k_LastAxisId)
+    if (id <= LAST_AXIS_ID)
         return AxisDown(id);
     if (id <= SC_JOYSTICK_HAT_LAST)
         return HatDown(id);
@@ -252,11 +251,11 @@ bool InputManager::IsKeyTriggered(uint32_t id)
         uint32_t bound = m_KeyMap[id - SC_BUTTON_ACTION];
         return bound < SC_BUTTON_ACTION && IsKeyTriggered(bound);
     }
-    if (id < k_FirstNonKeyboardId)
+    if (id < FIRST_NON_KEYBOARD_ID)
         return KeyboardTriggered(id);
-    if (id <= k_LastJoystickButtonId)
+    if (id <= LAST_JOYSTICK_BUTTON_ID)
         return JoyButtonPressed(id);
-    if (id <= k_LastAxisId)
+    if (id <= LAST_AXIS_ID)
         return AxisDown(id) && m_PrevAxes[(id - SC_JOYSTICK_AXIS_FIRST) / 2] == 0;
     if (id <= SC_JOYSTICK_HAT_LAST)
         return HatDown(id) && (m_PrevHat & HatBit(id)) == 0;
@@ -274,11 +273,11 @@ void InputManager::UpdateJoysticks()
 {
     if (!m_pJoystick)
         return;
-    int numAxes = std::min(m_JoystickDriver.NumAxes(m_pJoystick), k_NumAxes);
+    int numAxes = std::min(m_JoystickDriver.NumAxes(m_pJoystick), NUM_AXES);
     for (int axis = 0; axis < numAxes; ++axis) {
         m_PrevAxes[axis] = m_Axes[axis];
         int reading = m_JoystickDriver.GetAxis(m_pJoystick, axis);
-        m_Axes[axis] = (reading >= -k_DeadZone && reading <= k_DeadZone) ? 0 : reading;
+        m_Axes[axis] = (reading >= -DEAD_ZONE && reading <= DEAD_ZONE) ? 0 : reading;
     }
     m_JoyButtonsPressed.clear();
     m_PrevHat = m_Hat;
@@ -322,7 +321,7 @@ void InputManager::TypePress(sKeyPress& press)
     if (key == SDLK_SPACE) {
         m_TypedText += ' ';
     } else if (key == SDLK_BACKSPACE) {
-        m_BackspaceDelay = k_BackspaceFirstRepeatFrames;
+        m_BackspaceDelay = BACKSPACE_FIRST_REPEAT_FRAMES;
         EraseLastTypedCharacter();
     } else if (IsSymbolKey(key)) {
         if (!press.shift) {
@@ -360,11 +359,11 @@ void InputManager::UpdateTypedInput()
     shift = KeyboardDown(SDLK_LSHIFT) || KeyboardDown(SDLK_RSHIFT);
 
     if (snapshotTriggered(SDLK_BACKSPACE)) {
-        m_BackspaceDelay = k_BackspaceFirstRepeatFrames;
+        m_BackspaceDelay = BACKSPACE_FIRST_REPEAT_FRAMES;
         EraseLastTypedCharacter();
     }
     if (m_BackspaceDelay <= 0 && KeyboardDown(SDLK_BACKSPACE)) {
-        m_BackspaceDelay = k_BackspaceRepeatFrames;
+        m_BackspaceDelay = BACKSPACE_REPEAT_FRAMES;
         EraseLastTypedCharacter();
     }
 
@@ -405,7 +404,7 @@ bool InputManager::LoadConfigFile()
     for (int i = 0; i < SC_NUM_LOGICAL_BUTTONS; ++i) {
         const char* name = LogicalButtonName(SC_BUTTON_ACTION + uint32_t(i));
         // Taken as it is: a value that is no key id binds the button to nothing.
-        uint32_t key = uint32_t(g_ScriptCore.GetCfgInt(name, int(k_KeyMapWhenMissing[i])));
+        uint32_t key = uint32_t(g_ScriptCore.GetCfgInt(name, int(KEY_MAP_WHEN_MISSING[i])));
         SetCfgIntKeepingError(name, key);
         m_KeyMap[i] = key;
     }
@@ -415,7 +414,7 @@ bool InputManager::LoadConfigFile()
 void InputManager::LoadDefaultControls()
 {
     for (int i = 0; i < SC_NUM_LOGICAL_BUTTONS; ++i) {
-        m_KeyMap[i] = k_DefaultKeyMap[i];
+        m_KeyMap[i] = DEFAULT_KEY_MAP[i];
         SetCfgIntKeepingError(LogicalButtonName(SC_BUTTON_ACTION + uint32_t(i)), m_KeyMap[i]);
     }
 }
@@ -435,19 +434,4 @@ bool InputManager::Bind(uint32_t key, uint32_t button)
     m_KeyMap[button - SC_BUTTON_ACTION] = key;
     SetCfgIntKeepingError(name, key);
     return true;
-}
-
-uint32_t InputManager::KeymapStringToInt(std::string_view name) const
-{
-    return LogicalButtonFromName(name);
-}
-
-uint32_t InputManager::KeynameStringToInt(std::string_view name) const
-{
-    return KeyIdFromName(name);
-}
-
-std::string InputManager::KeyIDToName(uint32_t id) const
-{
-    return ReadableKeyName(id);
 }

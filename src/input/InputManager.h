@@ -5,28 +5,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-// One code space for every input query: keyboard keys are SDL 1.2 key symbols (0-419), then the
-// joystick's buttons, axis directions and hat directions, then the nine logical buttons that the
-// key map resolves to one of the others.
-constexpr uint32_t SC_JOYSTICK_BUTTON_FIRST = 420;   // buttons 0-14: 420-434
-constexpr uint32_t SC_JOYSTICK_AXIS_FIRST = 435;     // axes 0-5, negative then positive: 435-446
-constexpr uint32_t SC_JOYSTICK_HAT_FIRST = 447;      // up, down, left, right: 447-450
-constexpr uint32_t SC_JOYSTICK_HAT_LAST = 450;
-
-constexpr uint32_t SC_BUTTON_ACTION = 1000;
-constexpr uint32_t SC_BUTTON_CANCEL = 1001;
-constexpr uint32_t SC_BUTTON_INVENTORY = 1002;
-constexpr uint32_t SC_BUTTON_SWITCH = 1003;
-constexpr uint32_t SC_BUTTON_MENU = 1004;
-constexpr uint32_t SC_AXIS_UP = 1005;
-constexpr uint32_t SC_AXIS_DOWN = 1006;
-constexpr uint32_t SC_AXIS_LEFT = 1007;
-constexpr uint32_t SC_AXIS_RIGHT = 1008;
-constexpr int SC_NUM_LOGICAL_BUTTONS = 9;
-
-constexpr uint32_t SC_INVALID_KEY = 666;   // what KeynameStringToInt gives for an unknown name
+#include "input/KeyNames.h"
 
 // How the input manager reaches the joystick: SDL's own functions, always, in the engine.
 // No joystick hardware exists where the engine is tested, so this is the one place a test may
@@ -75,17 +57,23 @@ public:
     void LoadDefaultControls();
     bool Bind(uint32_t key, uint32_t button);         // false, changing nothing, when refused
     bool CheckKeyAvailability(uint32_t key) const;    // bound to no logical button
-    uint32_t KeymapStringToInt(std::string_view name) const;   // 1000-1008, or 0
-    uint32_t KeynameStringToInt(std::string_view name) const;  // a key id, or SC_INVALID_KEY
-    std::string KeyIDToName(uint32_t id) const;       // readable, or "Undefined Key"
+    uint32_t KeymapStringToInt(std::string_view name) const { return LogicalButtonFromName(name); }
+    uint32_t KeynameStringToInt(std::string_view name) const { return KeyIdFromName(name); }
+    std::string KeyIDToName(uint32_t id) const { return ReadableKeyName(id); }
+
+    // Typed text, for the script console. While typing, Update turns this frame's presses into
+    // text; otherwise it polls the joystick instead.
+    void StartTyping() { m_TypedInputEnabled = true; }
+    void StopTyping() { m_TypedInputEnabled = false; }
+    bool IsTyping() const { return m_TypedInputEnabled; }
+    const std::string& TypedText() const { return m_TypedText; }
+    void SetTypedText(std::string text) { m_TypedText = std::move(text); }
+    std::string TakeTypedText() { return std::exchange(m_TypedText, std::string()); }
 
     void SetJoystickDriver(const sJoystickDriver& driver) { m_JoystickDriver = driver; }
 
-    std::string m_TypedText;          // read, stored and emptied by the script console
-    bool m_TypedInputEnabled = true;  // written by the script console every frame
-
 private:
-    static constexpr int k_NumAxes = 6;
+    static constexpr int NUM_AXES = 6;
 
     struct sKeyPress
     {
@@ -116,11 +104,13 @@ private:
     std::vector<sKeyPress> m_NewKeyPresses;    // seen since this frame's Update, for the next
     std::array<uint32_t, SC_NUM_LOGICAL_BUTTONS> m_KeyMap{};
     SDL_Joystick* m_pJoystick = nullptr;
-    std::array<int, k_NumAxes> m_Axes{};       // after the dead zone
-    std::array<int, k_NumAxes> m_PrevAxes{};
+    std::array<int, NUM_AXES> m_Axes{};       // after the dead zone
+    std::array<int, NUM_AXES> m_PrevAxes{};
     Uint8 m_Hat = 0;                           // SDL_HAT_UP 1, RIGHT 2, DOWN 4, LEFT 8
     Uint8 m_PrevHat = 0;
     sJoystickDriver m_JoystickDriver;
+    std::string m_TypedText;
+    bool m_TypedInputEnabled = true;
 };
 
 extern InputManager g_Input;

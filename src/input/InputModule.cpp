@@ -1,15 +1,16 @@
 #include "input/InputModule.h"
 
 #include "input/InputManager.h"
+#include "input/KeyNames.h"
 
 namespace {
 
 // A logical button name first, then a key name; 0 with a ValueError set when it is neither.
 uint32_t KeyIdOfScriptName(const char* name)
 {
-    uint32_t id = g_Input.KeymapStringToInt(name);
+    uint32_t id = LogicalButtonFromName(name);
     if (id == 0)
-        id = g_Input.KeynameStringToInt(name);
+        id = KeyIdFromName(name);
     if (id == SC_INVALID_KEY) {
         PyErr_Format(PyExc_ValueError, "'%s' is an invalid key name", name);
         return 0;
@@ -61,10 +62,10 @@ PyObject* input_bind(PyObject*, PyObject* args)
     const char* buttonName = nullptr;
     if (!PyArg_ParseTuple(args, "ss", &keyName, &buttonName))
         return nullptr;
-    uint32_t key = g_Input.KeynameStringToInt(keyName);
+    uint32_t key = KeyIdFromName(keyName);
     if (key == SC_INVALID_KEY)
         return PyErr_Format(PyExc_ValueError, "'%s' is an invalid key name", keyName);
-    uint32_t button = g_Input.KeymapStringToInt(buttonName);
+    uint32_t button = LogicalButtonFromName(buttonName);
     if (button == 0)
         return PyErr_Format(PyExc_ValueError, "'%s' is an invalid key name", buttonName);
     if (!g_Input.Bind(key, button))

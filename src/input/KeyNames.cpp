@@ -1,10 +1,7 @@
 #include "input/KeyNames.h"
 
 #include <SDL/SDL_keysym.h>
-#include <algorithm>
 #include <array>
-
-#include "input/InputManager.h"
 
 namespace {
 
@@ -18,7 +15,7 @@ struct sNamedKey
 
 // Exactly the names scripts may use. SDL's SDLK_CARET, SDLK_COMPOSE, SDLK_UNDO and the
 // SDLK_WORLD_ names are left out on purpose: scripts written for the engine never had them.
-constexpr sNamedKey k_KeyNames[] = {
+constexpr sNamedKey KEY_NAMES[] = {
     BW_SDL_KEY(SDLK_a), BW_SDL_KEY(SDLK_b), BW_SDL_KEY(SDLK_c), BW_SDL_KEY(SDLK_d),
     BW_SDL_KEY(SDLK_e), BW_SDL_KEY(SDLK_f), BW_SDL_KEY(SDLK_g), BW_SDL_KEY(SDLK_h),
     BW_SDL_KEY(SDLK_i), BW_SDL_KEY(SDLK_j), BW_SDL_KEY(SDLK_k), BW_SDL_KEY(SDLK_l),
@@ -80,7 +77,7 @@ constexpr sNamedKey k_KeyNames[] = {
 
 #undef BW_SDL_KEY
 
-static_assert(std::size(k_KeyNames) == k_NumKeyNames);
+static_assert(std::size(KEY_NAMES) == NUM_KEY_NAMES);
 
 constexpr uint32_t HashName(std::string_view name)
 {
@@ -92,17 +89,17 @@ constexpr uint32_t HashName(std::string_view name)
 
 // An open-addressing hash table filled when the program is compiled: a lookup hashes the name
 // once and compares it with the one or two entries in its slot's run.
-constexpr size_t k_KeyTableSize = 512;   // a power of two, about a third full
-constexpr size_t k_KeyTableMask = k_KeyTableSize - 1;
+constexpr size_t KEY_TABLE_SIZE = 512;   // a power of two, about a third full
+constexpr size_t KEY_TABLE_MASK = KEY_TABLE_SIZE - 1;
 
-constexpr auto k_KeyTable = [] {
-    std::array<sNamedKey, k_KeyTableSize> slots{};   // an empty name marks a free slot
-    for (const sNamedKey& key : k_KeyNames) {
-        size_t slot = HashName(key.name) & k_KeyTableMask;
+constexpr auto KEY_TABLE = [] {
+    std::array<sNamedKey, KEY_TABLE_SIZE> slots{};   // an empty name marks a free slot
+    for (const sNamedKey& key : KEY_NAMES) {
+        size_t slot = HashName(key.name) & KEY_TABLE_MASK;
         while (!slots[slot].name.empty()) {
             if (slots[slot].name == key.name)
                 throw "a key name appears twice";   // stops the compilation
-            slot = (slot + 1) & k_KeyTableMask;
+            slot = (slot + 1) & KEY_TABLE_MASK;
         }
         slots[slot] = key;
     }
@@ -110,7 +107,7 @@ constexpr auto k_KeyTable = [] {
 }();
 
 // In the order of the key map; the names are also the configuration keys.
-constexpr std::string_view k_LogicalButtonNames[SC_NUM_LOGICAL_BUTTONS] = {
+constexpr std::string_view LOGICAL_BUTTON_NAMES[SC_NUM_LOGICAL_BUTTONS] = {
     "SC_BUTTON_ACTION", "SC_BUTTON_CANCEL", "SC_BUTTON_INVENTORY", "SC_BUTTON_SWITCH",
     "SC_BUTTON_MENU",   "SC_AXIS_UP",       "SC_AXIS_DOWN",        "SC_AXIS_LEFT",
     "SC_AXIS_RIGHT",
@@ -122,7 +119,7 @@ struct sReadableName
     const char* name;
 };
 
-constexpr sReadableName k_ReadableNamesById[] = {
+constexpr sReadableName READABLE_NAMES_BY_ID[] = {
     {8, "backspace"}, {9, "tab"}, {12, "clear"}, {13, "return"}, {19, "pause"}, {27, "escape"},
     {32, "space"},
     {33, "exclaim"}, {34, "quotedbl"}, {35, "hash"}, {36, "dollar"}, {38, "ampersand"},
@@ -171,9 +168,9 @@ constexpr sReadableName k_ReadableNamesById[] = {
 };
 
 // Indexed by key id, so naming a key is one array read.
-constexpr auto k_ReadableNames = [] {
+constexpr auto READABLE_NAMES = [] {
     std::array<const char*, SC_JOYSTICK_HAT_LAST + 1> names{};
-    for (const sReadableName& entry : k_ReadableNamesById)
+    for (const sReadableName& entry : READABLE_NAMES_BY_ID)
         names[entry.id] = entry.name;
     return names;
 }();
@@ -183,7 +180,7 @@ constexpr auto k_ReadableNames = [] {
 uint32_t LogicalButtonFromName(std::string_view name)
 {
     for (int i = 0; i < SC_NUM_LOGICAL_BUTTONS; ++i)
-        if (k_LogicalButtonNames[i] == name)
+        if (LOGICAL_BUTTON_NAMES[i] == name)
             return SC_BUTTON_ACTION + uint32_t(i);
     return 0;
 }
@@ -192,29 +189,29 @@ const char* LogicalButtonName(uint32_t button)
 {
     if (button < SC_BUTTON_ACTION || button > SC_AXIS_RIGHT)
         return nullptr;
-    return k_LogicalButtonNames[button - SC_BUTTON_ACTION].data();
+    return LOGICAL_BUTTON_NAMES[button - SC_BUTTON_ACTION].data();
 }
 
 uint32_t KeyIdFromName(std::string_view name)
 {
-    for (size_t slot = HashName(name) & k_KeyTableMask; !k_KeyTable[slot].name.empty();
-         slot = (slot + 1) & k_KeyTableMask) {
-        if (k_KeyTable[slot].name == name)
-            return k_KeyTable[slot].id;
+    for (size_t slot = HashName(name) & KEY_TABLE_MASK; !KEY_TABLE[slot].name.empty();
+         slot = (slot + 1) & KEY_TABLE_MASK) {
+        if (KEY_TABLE[slot].name == name)
+            return KEY_TABLE[slot].id;
     }
     return SC_INVALID_KEY;
 }
 
 std::string_view KeyNameAt(int index)
 {
-    if (index < 0 || index >= k_NumKeyNames)
+    if (index < 0 || index >= NUM_KEY_NAMES)
         return {};
-    return k_KeyNames[size_t(index)].name;
+    return KEY_NAMES[size_t(index)].name;
 }
 
 const char* ReadableKeyName(uint32_t id)
 {
-    if (id < k_ReadableNames.size() && k_ReadableNames[id])
-        return k_ReadableNames[id];
+    if (id < READABLE_NAMES.size() && READABLE_NAMES[id])
+        return READABLE_NAMES[id];
     return "Undefined Key";
 }

@@ -106,7 +106,7 @@ PyObject* sound_killallsfx(PyObject*, PyObject* args)
     Py_RETURN_NONE;
 }
 
-PyMethodDef SoundMethods[] = {
+PyMethodDef soundMethods[] = {
     {"cachesound", sound_cachesound, METH_VARARGS, "Cache a sound effect."},
     {"playing", sound_playing, METH_VARARGS, "Find out if a channel is playing."},
     {"playsound", sound_playsound, METH_VARARGS, "Play a sound effect."},
@@ -121,7 +121,7 @@ PyMethodDef SoundMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef soundModule = {PyModuleDef_HEAD_INIT, "sound", nullptr, -1, SoundMethods,
+PyModuleDef soundModule = {PyModuleDef_HEAD_INIT, "sound", nullptr, -1, soundMethods,
                            nullptr, nullptr, nullptr, nullptr};
 
 } // namespace

@@ -1,12 +1,14 @@
 #include <SDL/SDL.h>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "core/ScriptConsole.h"
 #include "core/cErrorLog.h"
 #include "support/EngineFixture.h"
 
@@ -31,6 +33,10 @@ TEST_F(EngineTest, ErrorsReachTheLogFileLineByLineStampedEvenWhenTheConsoleDrops
     ASSERT_EQ(Exec("_console.putstderr('part\\n')"), "");
     ReleaseKey(SDLK_LCTRL);
     EXPECT_EQ(Entries(ReadFile("brackwater.log")), (std::vector<std::string>{"first", "second part"}));
+    // The console dropped the piece rather than delaying it.
+    ASSERT_EQ(Exec("print('kept')"), "");
+    EXPECT_EQ(g_Console.Log().back().m_Text, "kept\n");
+    EXPECT_EQ(std::prev(g_Console.Log().end(), 2)->m_Text, "first\nsecond no error\n");
 }
 
 class ErrorLogTest : public ScriptPackageTest
@@ -44,7 +50,7 @@ TEST_F(ErrorLogTest, AFullLogDropsItsOlderHalfAndKeepsWholeLines)
         log.Append("entry " + std::to_string(i) + " " + std::string(200, 'x') + "\n");
     log.Append(std::string(1 << 20, 'y') + " end\nlast\n");   // one huge entry keeps its end
     const std::string text = ReadFile("brackwater.log");
-    EXPECT_LE(text.size(), cErrorLog::k_MaxBytes);
+    EXPECT_LE(text.size(), cErrorLog::MAX_BYTES);
     EXPECT_EQ(text.find("entry 0 "), std::string::npos);
     std::vector<std::string> entries = Entries(text);
     ASSERT_GE(entries.size(), 2u);

@@ -20,7 +20,7 @@ inline sFakeJoystick g_FakeJoystick;
 // One frame's input step with the console closed: snapshot, event pump, joystick poll.
 inline void JoystickFrame()
 {
-    g_Input.m_TypedInputEnabled = false;
+    g_Input.StopTyping();
     g_Input.Update();
 }
 

@@ -50,9 +50,9 @@ TEST_F(InputTest, TypesWhatAUsKeyboardWould)
     for (size_t i = 0; i < symbols.size(); ++i)
         cases.push_back({{SDLK_LSHIFT, symbols[i]}, std::string(1, shifted[i])});
     for (const auto& [keys, typed] : cases) {
-        g_Input.m_TypedText.clear();
+        g_Input.SetTypedText("");
         TypingFrame(keys);
-        EXPECT_EQ(g_Input.m_TypedText, typed) << "expected " << typed;
+        EXPECT_EQ(g_Input.TypedText(), typed) << "expected " << typed;
         TypingFrame({}, keys);
     }
 }
@@ -60,27 +60,27 @@ TEST_F(InputTest, TypesWhatAUsKeyboardWould)
 TEST_F(InputTest, ShiftedSymbolKeyReadsUpUntilPressedAgainOneWithoutShiftedCharacterStaysDown)
 {
     TypingFrame({SDLK_LSHIFT, SDLK_EXCLAIM, SDLK_SLASH});
-    EXPECT_EQ(g_Input.m_TypedText, "?");
+    EXPECT_EQ(g_Input.TypedText(), "?");
     EXPECT_TRUE(g_Input.IsKeyDown(SDLK_EXCLAIM) && !g_Input.IsKeyDown(SDLK_SLASH));
     TypingFrame();
     EXPECT_FALSE(g_Input.IsKeyDown(SDLK_SLASH));
     TypingFrame({SDLK_SLASH}, {SDLK_LSHIFT});
-    EXPECT_EQ(g_Input.m_TypedText, "?/");
+    EXPECT_EQ(g_Input.TypedText(), "?/");
     EXPECT_TRUE(g_Input.IsKeyDown(SDLK_SLASH));
 }
 
 TEST_F(InputTest, HeldBackspaceErasesAtThePressThen250FramesLaterThenEvery20)
 {
-    g_Input.m_TypedText = "abcdefgh";
+    g_Input.SetTypedText("abcdefgh");
     std::vector<int> erasingFrames;
     for (int frame = 0; frame < 300; ++frame) {
-        size_t before = g_Input.m_TypedText.size();
+        size_t before = g_Input.TypedText().size();
         TypingFrame({SDLK_BACKSPACE});
-        if (g_Input.m_TypedText.size() != before)
+        if (g_Input.TypedText().size() != before)
             erasingFrames.push_back(frame);
     }
     EXPECT_EQ(erasingFrames, (std::vector<int>{0, 250, 270, 290}));
-    EXPECT_EQ(g_Input.m_TypedText, "abcd");
+    EXPECT_EQ(g_Input.TypedText(), "abcd");
 }
 
 namespace {
@@ -101,22 +101,22 @@ void Tap(std::initializer_list<std::pair<SDLKey, bool>> keys)
 
 TEST_F(InputTest, KeysTappedBetweenTwoFramesTriggerOnceAndTypeInOrderWithTheirShift)
 {
-    g_Input.m_TypedText.clear();
-    g_Input.m_TypedInputEnabled = true;
+    g_Input.SetTypedText("");
+    g_Input.StartTyping();
     Tap({{SDLK_x, false}, {SDLK_SPACE, false}, {SDLK_EQUALS, false}, {SDLK_SPACE, false}, {SDLK_6, false},
          {SDLK_7, false}, {SDLK_7, false}, {SDLK_MINUS, false}, {SDLK_2, false}, {SDLK_1, true}, {SDLK_a, true},
          {SDLK_SLASH, true}, {SDLK_3, false}, {SDLK_HASH, true}, {SDLK_b, false}, {SDLK_BACKSPACE, false}});
     g_Input.Update();
-    EXPECT_EQ(g_Input.m_TypedText, "x = 677-2!A?3");
+    EXPECT_EQ(g_Input.TypedText(), "x = 677-2!A?3");
     EXPECT_TRUE(g_Input.IsKeyTriggered(SDLK_x) && g_Input.IsKeyDown(SDLK_x));
     // Typed as a shifted symbol, the key reads as up, as one held down would.
     EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_SLASH) || g_Input.IsKeyDown(SDLK_SLASH));
     g_Input.Update();
     EXPECT_FALSE(g_Input.IsKeyTriggered(SDLK_x) || g_Input.IsKeyDown(SDLK_x));
-    EXPECT_EQ(g_Input.m_TypedText, "x = 677-2!A?3");
+    EXPECT_EQ(g_Input.TypedText(), "x = 677-2!A?3");
 
     // A quick Alt+F4, and a tap that the main loop's drain takes from the queue.
-    g_Input.m_TypedInputEnabled = false;
+    g_Input.StopTyping();
     Tap({{SDLK_LALT, false}, {SDLK_F4, false}});
     JoystickFrame();
     EXPECT_TRUE(QuitChordPressed());

@@ -71,17 +71,17 @@ TEST_F(InputTest, JoystickAxesAndHatTriggerOnlyWhenPushedFromRest)
 // While the console is open, Update types instead of polling the joystick.
 TEST_F(InputTest, OpenConsoleTypesAndFreezesTheJoystickKeepingButtonPresses)
 {
-    g_Input.m_TypedText = "x";
+    g_Input.SetTypedText("x");
     HoldKey(SDLK_BACKSPACE);   // held from before the frames: only its repeat can erase
     JoystickFrame();
-    EXPECT_EQ(g_Input.m_TypedText, "x");
+    EXPECT_EQ(g_Input.TypedText(), "x");
     SendButtonEvents({{SDL_JOYBUTTONDOWN, 0}});
     g_FakeJoystick.axes[0] = 30000;
     g_FakeJoystick.hat = SDL_HAT_DOWN;
-    g_Input.m_TypedInputEnabled = true;
+    g_Input.StartTyping();
     g_Input.Update();
     g_Input.Update();
-    EXPECT_EQ(g_Input.m_TypedText, "");
+    EXPECT_EQ(g_Input.TypedText(), "");
     EXPECT_FALSE(g_Input.IsKeyDown(436) || g_Input.IsKeyDown(448));
     EXPECT_TRUE(g_Input.IsKeyDown(420)) << "presses wait for the next poll";
     JoystickFrame();

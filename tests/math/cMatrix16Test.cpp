@@ -63,7 +63,7 @@ TEST(cMatrix16Test, AxisRotationUsesSinglePrecisionDegreesAndTurnsRightHanded)
     }
 }
 
-TEST(cMatrix16Test, ProductAppliesTheRightOperandFirst)
+TEST(cMatrix16Test, ProductAppliesTheRightOperandFirstAndPointsIgnoreTheFourthRow)
 {
     cMatrix16 rotation, translation, accumulated;
     rotation.LoadRotationAboutZ(M_PI / 2.0);
@@ -79,13 +79,9 @@ TEST(cMatrix16Test, ProductAppliesTheRightOperandFirst)
     const cMatrix16 product = translation * rotation;
     for (int k = 0; k < 16; ++k)
         EXPECT_EQ(accumulated[k], product[k]) << k;
-}
 
-TEST(cMatrix16Test, PointTransformIgnoresTheFourthRowAndSumsInDouble)
-{
-    cMatrix16 m;
-    m(12) = 1.0, m(13) = 2.0, m(14) = 3.0, m(3) = 5.0, m(15) = 2.0;   // no perspective divide
-    const cVector3 moved = m * cVector3(0.25f, -3.0f, 7.5f);
+    translation(3) = 5.0, translation(15) = 2.0;   // no perspective divide
+    const cVector3 moved = translation * cVector3(0.25f, -3.0f, 7.5f);
     EXPECT_EQ(moved.x, 1.25f);
     EXPECT_EQ(moved.y, -1.0f);
     EXPECT_EQ(moved.z, 10.5f);

@@ -29,9 +29,10 @@ std::string NotFound(const std::string& file, const std::string& then = PROBLEM)
 
 } // namespace
 
-TEST_F(SoundManagerTest, TwoPlaysOfOneNameLoadItOnceUntilKillAllSFX)
+TEST_F(SoundManagerTest, TheCacheKeysByNameAndAMissingFileGivesTheThreeMessagesAndIsNotCached)
 {
     ASSERT_TRUE(m_Sound.PlaySoundNormal("beep.wav", 128, nullptr));
+    fs::copy_file(m_Dir / "beep.wav", m_Dir / "copy.wav");
     fs::remove(m_Dir / "beep.wav");
     CaptureStdout();
     EXPECT_TRUE(m_Sound.PlaySoundNormal("beep.wav", 128, nullptr)) << "played from the cache";
@@ -40,10 +41,7 @@ TEST_F(SoundManagerTest, TwoPlaysOfOneNameLoadItOnceUntilKillAllSFX)
     EXPECT_EQ(GetCapturedStdout(), NotFound("./beep.wav", ""));
     m_Sound.KillAllSFX();
     EXPECT_FALSE(m_Sound.CacheSound("beep.wav"));
-}
 
-TEST_F(SoundManagerTest, AMissingFileGivesTheThreeMessagesInOrderAndIsNotCached)
-{
     int channel = 77;
     CaptureStdout();
     EXPECT_FALSE(m_Sound.PlaySoundNormal("nothing.wav", 128, &channel));
@@ -52,7 +50,7 @@ TEST_F(SoundManagerTest, AMissingFileGivesTheThreeMessagesInOrderAndIsNotCached)
     EXPECT_EQ(GetCapturedStdout(), NotFound("nothing.wav") + NotFound("nothing.wav") + NotFound("nothing.wav"));
     EXPECT_EQ(channel, 77) << "the channel is written only on success";
 
-    fs::copy_file(m_Dir / "beep.wav", m_Dir / "nothing.wav");
+    fs::rename(m_Dir / "copy.wav", m_Dir / "nothing.wav");
     CaptureStdout();
     EXPECT_TRUE(m_Sound.PlaySoundNormal("nothing.wav", 128, &channel));
     EXPECT_EQ(GetCapturedStdout(), "");

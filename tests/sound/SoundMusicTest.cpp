@@ -3,10 +3,11 @@
 #include <map>
 #include <sstream>
 
-// The music state machine, driven by real time and Update calls and heard through SDL's disk
-// driver. Steps: A, B, C play a.wav (left side only), b.wav (right only), c.wav (both sides);
-// M plays a missing file; S stops, K kills; a number runs frames for that many ms; W runs frames
-// until the music has stopped.
+// The music state machine, driven by Update calls and heard through SDL's disk driver. Steps:
+// A, B, C play a.wav (left side only), b.wav (right only), c.wav (both sides); M plays a missing
+// file; S stops, K kills; a number runs frames until that many ms of sound have been heard; W runs
+// frames until the music's fade-out has ended. Waiting on sound, not on the clock, keeps the
+// cases the same on a loaded machine.
 struct sMusicCase
 {
     const char* name;
@@ -41,7 +42,7 @@ TEST_P(SoundMusicTest, IsHeardAsTheStepsAsk)
         else if (step == "K")
             m_Sound.KillMusic();
         else if (step == "W") {
-            for (const Uint32 end = SDL_GetTicks() + 3000; Mix_PlayingMusic() && SDL_GetTicks() < end;)
+            for (const Uint32 end = SDL_GetTicks() + 20000; Mix_FadingMusic() == MIX_FADING_OUT && SDL_GetTicks() < end;)
                 RunFrames(10);
         } else
             m_Sound.PlayMusic(files.at(step));
@@ -61,9 +62,10 @@ TEST_P(SoundMusicTest, IsHeardAsTheStepsAsk)
         heard += w.left > 30 && w.right > 30 ? 'C' : w.left > 30 ? 'A' : w.right > 30 ? 'B' : '.';
     for (size_t i = 0; i < heard.size();) {
         const size_t end = std::min(heard.find_first_not_of(heard[i], i), heard.size());
-        // Silence before the first sound depends on how soon the test began, and a fade's quiet
-        // end leaves a short gap before the next file.
-        if (heard[i] != '.' || (i > 0 && (end == heard.size() || end - i >= 5)))
+        // Silence before the first sound depends on how soon the test began. A fade's quiet end,
+        // and the frame after it that starts the next file coming late on a loaded machine, leave
+        // a gap of up to a few buffers before the next file.
+        if (heard[i] != '.' || (i > 0 && (end == heard.size() || end - i >= 10)))
             timeline += timeline.empty() || timeline.back() != heard[i] ? std::string(1, heard[i]) : "";
         i = end;
     }
@@ -88,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         sMusicCase{"ASwitchFadesOutAndThenInTheLastFileAskedFor", "A 700 B 100 C 1200", "AC", true, "001", 0.8, 0.4},
         // KillMusic leaves the stop's 2 s fade alone; Update releases the stream afterwards.
         sMusicCase{"KillMusicWaitsForTheFadeOfStopMusic", "A 700 S K 1000 W", "A.", false, "000", 2.4, -1},
-        sMusicCase{"KillMusicStopsAtOnceAndForgetsTheFile", "A 600 K 200 A 600", "A.A", true, "100", 0.8, -1},
+        sMusicCase{"KillMusicStopsAtOnceAndForgetsTheFile", "A 600 K 500 A 600", "A.A", true, "100", 0.8, -1},
         sMusicCase{"AMissingFileFallsSilent", "M 200 A 700 M 800", "A.", false, "000", 0.8, -1},
         sMusicCase{"AStopDuringASwitchRunsItsFadeThenCompletesTheSwitch", "A 700 C S W 600", "AC", true, "001", 2.4, 0.4},
         // Killing a switch leaves nothing to switch to: later music stops for good when asked.

@@ -8,13 +8,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 #include "sound/SoundManager.h"
+#include "support/EngineFixture.h"
 
 constexpr int TEST_RATE = 44100;
 constexpr int FULL = 16000;   // the peak of every generated tone
@@ -47,6 +48,18 @@ inline void WriteTone(const std::filesystem::path& path, double seconds, int cha
     wav += "data";
     put(wav, size, 4);
     std::ofstream(path, std::ios::binary) << wav << samples;
+}
+
+// Runs `frame` about every 5 ms until SDL's disk driver has written `ms` more of sound to
+// `capture`. Durations count in sound, not in wall time: a loaded machine feeds the driver late,
+// and a fixed sleep would then hear less than it asked for.
+inline void RunForSound(const std::filesystem::path& capture, int ms, const std::function<void()>& frame)
+{
+    std::error_code error;
+    const uintmax_t target = std::filesystem::file_size(capture, error) + uintmax_t(ms) * TEST_RATE / 1000 * 4;
+    for (const Uint32 end = SDL_GetTicks() + 20000;
+         std::filesystem::file_size(capture, error) < target && SDL_GetTicks() < end; SDL_Delay(5))
+        frame();
 }
 
 struct sLevels
@@ -84,20 +97,13 @@ inline std::vector<sLevels> SplitIntoSounds(const std::filesystem::path& capture
 }
 
 // A working directory and a manager of the test's own (never g_Sound).
-class MixerTest : public ::testing::Test
+class MixerTest : public ScriptPackageTest
 {
 protected:
-    void SetUp() override
-    {
-        m_Dir = std::filesystem::temp_directory_path() / ("brackwater-sound-" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_Dir);
-        std::filesystem::current_path(m_Dir);
-    }
     void TearDown() override
     {
         m_Sound.Quit();
-        std::filesystem::current_path(m_Dir.parent_path());
-        std::filesystem::remove_all(m_Dir);
+        ScriptPackageTest::TearDown();
     }
 
     // On SDL's "disk" driver the mixer's output is captured to capture.raw; "dummy" discards it.
@@ -116,11 +122,9 @@ protected:
         m_Sound.Quit();   // closes the capture file
         return m_Dir / "capture.raw";
     }
-    // Update about every 10 ms for `ms` of real time, as frames would.
     void RunFrames(int ms)
     {
-        for (const Uint32 end = SDL_GetTicks() + Uint32(ms); SDL_GetTicks() < end; SDL_Delay(10))
-            m_Sound.Update();
+        RunForSound(m_Dir / "capture.raw", ms, [this] { m_Sound.Update(); });
     }
     // Descriptors of this process open on `path`: whether a stream was loaded and released.
     static int OpenFileCount(const std::filesystem::path& path)
@@ -133,6 +137,5 @@ protected:
         return count;
     }
 
-    std::filesystem::path m_Dir;
     SoundManager m_Sound;
 };

@@ -77,8 +77,6 @@ class Game:
     def path(self, relative):
         return os.path.join(self.dir, relative)
 
-    # -- life cycle ---------------------------------------------------------------------------
-
     def start(self, wait_frames=3):
         self.process = subprocess.Popen([EXECUTABLE], cwd=self.dir, env=self.env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -122,8 +120,6 @@ class Game:
             self.process.stderr.close()
             self.process.stdout = self.process.stderr = None
 
-    # -- frames -------------------------------------------------------------------------------
-
     def frame(self):
         try:
             with open(self.frame_file) as f:
@@ -149,8 +145,6 @@ class Game:
 
     def config_closed(self):
         return os.path.exists(self.close_marker)
-
-    # -- input --------------------------------------------------------------------------------
 
     def _xdotool(self, *args):
         subprocess.run(["xdotool", *args], check=True, capture_output=True, timeout=10,
@@ -214,8 +208,6 @@ class Game:
         d.flush()
         d.close()
 
-    # -- output -------------------------------------------------------------------------------
-
     def screenshot(self, path=None):
         """A PNG of the game's window; returns its path."""
         path = path or os.path.join(self.dir, "screenshot-%d.png" % self.frame())
@@ -234,7 +226,6 @@ class Game:
                 return ids[-1]
             time.sleep(0.05)
         raise AssertionError("no window named Brackwater")
-
 
 
 def image_size(png):
