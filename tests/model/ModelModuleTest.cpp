@@ -9,7 +9,7 @@
 
 #include "core/ScriptCore.h"
 #include "core/cPyRef.h"
-#include "model/ModelModule.h"
+#include "model/ModelBinding.h"
 #include "model/cModel.h"
 
 namespace {
@@ -53,13 +53,12 @@ TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsAnimatesAndMeasures)
     EXPECT_EQ(Eval("type(m.GetCenter()).__name__"), "'PyCapsule'");   // no class for Point3D
     EXPECT_EQ(Eval("m.MakeStatic()"),
               "RuntimeError: ME_OPERATION_ERROR: Attempted to make a model static which has more than one frames (or 0)");
-    // The pointer object the collision code reads out of "this".
-    PyObject* pModelObject = PyDict_GetItemString(g_ScriptCore.Namespace(), "m");
-    cModel* pModel = ModelFromObject(pModelObject);
-    ASSERT_NE(pModel, nullptr);
+    // The model the collision code finds behind "this".
+    cPyRef pointerObject = cPyRef::Steal(PyObject_GetAttrString(PyDict_GetItemString(g_ScriptCore.Namespace(), "m"), "this"));
+    cModel* pModel = nullptr;
+    ASSERT_EQ(ModelBehindPointer(pointerObject.Get(), pModel), eModelPointer::MODEL);
     EXPECT_EQ(pModel->FrameCount(), 2u);
-    cPyRef pointerObject = cPyRef::Steal(PyObject_GetAttrString(pModelObject, "this"));
-    EXPECT_EQ(pModel, ModelFromObject(pointerObject.Get()));
+    EXPECT_EQ(ModelBehindPointer(Py_None, pModel), eModelPointer::NOT_A_MODEL);
 }
 
 TEST_F(ModelModuleTest, AnimateAndDrawFromAScriptUseTheDefaults)
@@ -143,11 +142,12 @@ TEST_F(ModelModuleTest, ADeletedModelIsReportedAndNeverTouched)
     EXPECT_EQ(Eval("w.FrameCount()"), deleted);
     EXPECT_EQ(Eval("_model.cModel_Animate(w, 0, 0, 0, 0, 0)"), deleted);
     EXPECT_EQ(Eval("_model.delete_cModel(None)"), "None");
-    PyObject* pObject = PyDict_GetItemString(g_ScriptCore.Namespace(), "m");
-    EXPECT_EQ(ModelFromObject(pObject), nullptr);
-    EXPECT_EQ(TakeScriptError(), std::string(deleted));
+    cPyRef pointer = cPyRef::Steal(PyObject_GetAttrString(PyDict_GetItemString(g_ScriptCore.Namespace(), "m"), "this"));
+    cModel* pModel = nullptr;
+    EXPECT_EQ(ModelBehindPointer(pointer.Get(), pModel), eModelPointer::DELETED);
     // Even a reader that goes straight to the capsule cannot reach the freed model.
-    EXPECT_EQ(PyCapsule_GetPointer(pObject, "_p_cModel"), nullptr);
+    ASSERT_TRUE(PyCapsule_CheckExact(pointer.Get()));
+    EXPECT_EQ(PyCapsule_GetPointer(pointer.Get(), "_p_cModel"), nullptr);
     PyErr_Clear();
 
     // Objects inside a deleted record go with it; objects inside another are not deleted alone.
@@ -190,38 +190,32 @@ TEST_F(ModelModuleTest, ScriptCodeRunWhileArgumentsAreConvertedCannotFreeWhatThe
     ASSERT_EQ(Exec("del m, p"), "");
 }
 
-TEST_F(ModelModuleTest, RegisteredClassesReceiveNewObjectsWithThisown)
+TEST_F(ModelModuleTest, RecordsReadAndWriteThroughPointerObjectsAndRegisteredClasses)
 {
     ASSERT_EQ(Exec("class P:\n    def __init__(self, this):\n        self.this = this\n"
-                   "class C:\n    def __init__(self, this):\n        self.this = this\n"
-                   "_model.Point3D2_swigregister(P)\n_model.RGBColor_swigregister(C)\n"
+                   "_model.Point3D2_swigregister(P)\n_model.RGBColor_swigregister(P)\n"
                    "p = _model.new_Point3D2()\n_model.Point3D2_y_set(p, 2.5)\n"
-                   "mat = _model.new_Material()\ncolour = _model.Material_diffuse_get(mat)\n"),
-              "");
-    EXPECT_EQ(Eval("type(p).__name__, p.thisown, _model.Point3D2_y_get(p), _model.Point3D2_x_get(p)"),
-              "('P', True, 2.5, 0.0)");
-    EXPECT_EQ(Eval("type(colour).__name__, hasattr(colour, 'thisown')"), "('C', False)");
-    EXPECT_EQ(Eval("type(_model.new_TexCoord()).__name__"), "'PyCapsule'");
-}
-
-TEST_F(ModelModuleTest, RecordFieldsReadAndWriteThroughPointerObjects)
-{
-    ASSERT_EQ(Exec("a = _model.new_Material()\nb = _model.new_Material()\n_model.Material_Ns_set(a, 12)\n"
+                   "a = _model.new_Material()\nb = _model.new_Material()\n_model.Material_Ns_set(a, 12)\n"
                    "_model.Material_specular_set(b, _model.Material_specular_get(a))\n"
                    "g = _model.new_Group()\n_model.Group_MatIndex_set(g, -1)\n"
                    "f = _model.new_TriFace()\nanim = _model.new_CurrAnim()\n"
                    "e = _model.new_cModelException(_model.TriFace_vertIndex_get(f), _model.Group_MatName_get(g))\n"),
               "");
+    EXPECT_EQ(Eval("type(p).__name__, p.thisown, _model.Point3D2_y_get(p), _model.Point3D2_x_get(p)"),
+              "('P', True, 2.5, 0.0)");
+    EXPECT_EQ(Eval("type(_model.Material_diffuse_get(a)).__name__, hasattr(_model.Material_diffuse_get(a), 'thisown')"),
+              "('P', False)");
     EXPECT_EQ(Eval("_model.Material_Ns_get(a), _model.Material_Ns_get(b), _model.Group_MatIndex_get(g)"),
               "(12.0, 0.0, -1)");
     const std::pair<const char*, const char*> names[] = {
-        {"_model.Material_ambient_get(a)", "_p_RGBColor"},
+        {"_model.new_TexCoord()", "_p_TexCoord"},
         {"_model.Group_TriArray_get(g)", "_p_std__vectorTTriFace_t"},
         {"_model.CurrAnim_percent_get(anim)", "_p_GLfloat"},
         {"e", "_p_cModelException"},
+        {"_model.cModelException_code(e)", "_p_Uint32"},
     };
     for (const auto& [expression, name] : names)
-        EXPECT_NE(Eval(std::string("repr(") + expression + ")").find(name), std::string::npos) << expression;
+        EXPECT_EQ(Eval(std::string("repr(") + expression + ")").find(std::string("<capsule object \"") + name + "\""), 1u) << expression;
     EXPECT_EQ(Eval("_model.cModelException_what(e)"), "''");
     EXPECT_EQ(Eval("_model.delete_cModelException(e)"), "None");
 }
