@@ -164,8 +164,6 @@ public:
     float GetHeight() const { return m_Height; }
     float GetLength() const { return m_Length; }
     Point3D GetCenter() const { return m_Center; }
-    Point3D GetMin() const { return m_Min; }
-    Point3D GetMax() const { return m_Max; }
     void GetTriangles(std::vector<CollisionTriangle>& triangles) const;   // appends
 
     // The blend of drawing alone, without OpenGL: blends every shared vertex that
@@ -194,7 +192,7 @@ private:
     void BlendSharedVertices(unsigned int offsetA, unsigned int offsetB, float percent);
     // Client-side vertex arrays of the shared vertices, one glDrawElements per group.
     void DrawFrames(unsigned int offsetA, unsigned int offsetB, float percent, float alpha);
-    void ApplyMaterial(Group& group, float alpha);
+    void ApplyMaterial(const Group& group, float alpha);
     unsigned int VerticesPerFrame() const;
     unsigned int NormalsPerFrame() const;
 

@@ -105,7 +105,7 @@ void cModel::Draw(float tx, float ty, float tz, float sx, float sy, float sz, fl
 
 void cModel::DrawStatic(float alpha) { DrawFrames(0, 0, 0.0f, alpha); }
 
-void cModel::ApplyMaterial(Group& group, float alpha)
+void cModel::ApplyMaterial(const Group& group, float alpha)
 {
     Material neutral;
     Material* pMaterial = &neutral;
