@@ -96,6 +96,7 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
     struct sCase { const char* expression; const char* result; };
     const sCase cases[] = {
         {"_model.cModel_Animate(m, 0, 0.5, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
+        {"_model.cModel_Animate(m, -1, 0.5, 0, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
         {"_model.cModel_Animate(m, 0, 'x', 0, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
         {"_model.cModel_Animate(m, *range(14))", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
         {"_model.cModel_Draw(m, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Draw'"},
