@@ -145,9 +145,6 @@ public:
               float angleDegrees = 0.0f, float ax = 0.0f, float ay = 0.0f, float az = 0.0f,
               float alpha = 1.0f);
     void DrawStatic(float alpha);
-    // Immediate mode, one blend per corner; offsets are the first vertex of the two frames.
-    void DrawGroup(Group& group, unsigned int offsetA, unsigned int offsetB, float percent,
-                   float alpha);
 
     static void Interpolate(const Point3D& a, const Point3D& b, float percent, Point3D& out);
     // The blend made unit length; a blend of zero length gives (0, 0, 1).
@@ -167,20 +164,16 @@ public:
     float GetHeight() const { return m_Height; }
     float GetLength() const { return m_Length; }
     Point3D GetCenter() const { return m_Center; }
-    Point3D GetMin() const { return m_Min; }
-    Point3D GetMax() const { return m_Max; }
     void GetTriangles(std::vector<CollisionTriangle>& triangles) const;   // appends
 
-    // Drawing feeds client-side vertex arrays by default; the immediate-mode path, one blend per
-    // corner, gives the same pixels and stays for comparison.
-    void UseVertexArrays(bool use) { m_UseVertexArrays = use; }
-    // The blend of the vertex-array path alone, without OpenGL: blends every shared vertex that
+    // The blend of drawing alone, without OpenGL: blends every shared vertex that
     // Animate would draw and returns their number (0 for a frame that does not exist).
     size_t BlendFrames(unsigned int frame, float percent);
 
     // Read access for tests, tools and the collision code.
     const std::vector<Point3D>& GetVertices() const { return m_Vertices; }
     const std::vector<TexCoord>& GetTexCoords() const { return m_TexCoords; }
+    Uint32 GetFirstFrameTexCoordCount() const { return m_FirstFrameTexCoords; }   // faces use only these
     const std::vector<Point3D>& GetNormals() const { return m_Normals; }
     const std::vector<Group>& GetGroups() const { return m_Groups; }
     const std::vector<Material>& GetMaterials() const { return m_Materials; }
@@ -191,17 +184,15 @@ public:
 
 private:
     void LoadOBJFile(const char* objFileName, bool firstFrame);   // throws std::string
-    void ParseLine(const std::string& line, bool firstFrame);     // throws std::string
     void ParseLine(const char* line, const char* end, bool firstFrame);
     void ParseFace(const char* line, const char* end);
     void AddCorner(const VTNData& corner, int& corners, VTNData& first, VTNData& previous);
     void CollapseGroups();
-    void DrawFrames(unsigned int offsetA, unsigned int offsetB, float percent, float alpha);
     void BuildTopology();
     void BlendSharedVertices(unsigned int offsetA, unsigned int offsetB, float percent);
-    void DrawFramesWithArrays(unsigned int offsetA, unsigned int offsetB, float percent,
-                              float alpha);
-    void ApplyMaterial(Group& group, float alpha);
+    // Client-side vertex arrays of the shared vertices, one glDrawElements per group.
+    void DrawFrames(unsigned int offsetA, unsigned int offsetB, float percent, float alpha);
+    void ApplyMaterial(const Group& group, float alpha);
     unsigned int VerticesPerFrame() const;
     unsigned int NormalsPerFrame() const;
 
@@ -231,14 +222,13 @@ private:
         Uint32 maxVertIndex = 0;
         unsigned int maxVertLine = 0;
     } m_Face;
-    bool m_UseVertexArrays = true;
     // How the first frame's faces share vertices, worked out at the first draw after the faces
     // were read; only the faces decide it. The blend itself is made anew on every draw.
-    static constexpr Uint32 k_NoIndex = 0xFFFFFFFFu;
+    static constexpr Uint32 NO_INDEX = 0xFFFFFFFFu;
     struct sTopology
     {
         bool built = false;
-        std::vector<Uint32> vertex, normal;          // per shared vertex; normal k_NoIndex: the face's
+        std::vector<Uint32> vertex, normal;          // per shared vertex; normal NO_INDEX: the face's
         std::vector<TexCoord> texCoords;             // per shared vertex, (0, 0) for none
         std::vector<GLuint> indices;                 // three per face, group after group
         std::vector<std::pair<GLint, GLsizei>> groupRanges;

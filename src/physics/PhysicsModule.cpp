@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/cPyRef.h"
+#include "model/ModelBinding.h"
 #include "physics/CollisionModel.h"
 
 namespace {
@@ -58,8 +59,8 @@ bool ReadVector(PyObject* object, const char* xName, const char* yName, const ch
            ReadNumber(object, zName, owner, out.z);
 }
 
-// The pointer object ("_p_cModel") behind a script model object: its "this". The caller holds it
-// for the whole call, since a property may make a fresh one each time it is read.
+// The pointer object behind a script model object: its "this". The caller holds it for the
+// whole call, since a property may make a fresh one each time it is read.
 cPyRef ModelPointerOf(PyObject* modelObject)
 {
     cPyRef pointer = cPyRef::Steal(PyObject_GetAttrString(modelObject, "this"));
@@ -67,30 +68,30 @@ cPyRef ModelPointerOf(PyObject* modelObject)
         PyErr_SetString(PyExc_TypeError, "a model object has no attribute 'this'");
         return cPyRef();
     }
-    if (PyCapsule_CheckExact(pointer.Get())) {
-        const char* name = PyCapsule_GetName(pointer.Get());
-        if (name && std::strcmp(name, "_p_cModel (deleted)") == 0) {
-            PyErr_SetString(PyExc_TypeError, "the cModel of a model object was deleted");
-            return cPyRef();
-        }
-    }
-    if (!PyCapsule_IsValid(pointer.Get(), "_p_cModel")) {
-        PyErr_SetString(PyExc_TypeError, "the attribute 'this' of a model object does not hold a cModel");
+    cModel* model = nullptr;
+    switch (ModelBehindPointer(pointer.Get(), model)) {
+    case eModelPointer::MODEL:
+        return pointer;
+    case eModelPointer::DELETED:
+        PyErr_SetString(PyExc_TypeError, "the cModel of a model object was deleted");
         return cPyRef();
+    case eModelPointer::NOT_A_MODEL:
+        break;
     }
-    return pointer;
+    PyErr_SetString(PyExc_TypeError, "the attribute 'this' of a model object does not hold a cModel");
+    return cPyRef();
 }
 
 // The model behind a held pointer object, once every attribute has been read: reading one runs
 // script code, which may have deleted the model meanwhile.
 cModel* ModelBehind(PyObject* pointer)
 {
-    if (!PyCapsule_IsValid(pointer, "_p_cModel")) {
-        PyErr_Clear();
+    cModel* model = nullptr;
+    if (ModelBehindPointer(pointer, model) != eModelPointer::MODEL) {
         PyErr_SetString(PyExc_RuntimeError, "the cModel of a model object was deleted during the call");
         return nullptr;
     }
-    return static_cast<cModel*>(PyCapsule_GetPointer(pointer, "_p_cModel"));
+    return model;
 }
 
 // The record of a room or list item whose model object is `modelObject` (not None); its model is

@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include "core/ScriptCore.h"
 #include "core/cPyRef.h"
-#include "model/ModelModule.h"
+#include "model/ModelBinding.h"
 #include "model/cModel.h"
 
 namespace {
@@ -24,42 +23,36 @@ protected:
         WriteFile("b.obj", "v -1 -1 0\nv 3 -1 0\nv 0 3 0\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n");
         // The game's wrapper, imported from the script package as the game imports it.
         std::ifstream wrapper(BW_SOURCE_DIR "/game/system/model.py");
-        std::stringstream text;
-        text << wrapper.rdbuf();
-        ASSERT_FALSE(text.str().empty());
-        WriteFile("system/model.py", text.str());
+        WriteFile("system/model.py", std::string(std::istreambuf_iterator<char>(wrapper), {}));
         ASSERT_EQ(Exec("import _model\nfrom system import model\n"), "");
     }
 };
 
 } // namespace
 
-TEST_F(ModelModuleTest, ConstantsAreTheAnimationStatesAndErrorCodes)
+TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsMeasuresAndFillsTheCollisionList)
 {
-    const char* names = "TOTAL_RANGE RUNNING_STATE_BASE RUNNING_STATE_MAX RUNNING_STATE_RANGE TALKING_STATE_BASE "
-                        "TALKING_STATE_MAX TALKING_STATE_RANGE USING_STATE_BASE USING_STATE_MAX USING_STATE_RANGE "
-                        "IDLE_STATE_BASE IDLE_STATE_MAX IDLE_STATE_RANGE cModelException_ME_LOAD_ERROR "
-                        "cModelException_ME_DRAW_ERROR cModelException_ME_OPERATION_ERROR RUNNING_STATE "
-                        "TALKING_STATE USING_STATE IDLE_STATE";
-    EXPECT_EQ(Eval(std::string("[getattr(_model, n) for n in '") + names + "'.split()]"),
+    EXPECT_EQ(Eval("[getattr(_model, n) for n in 'TOTAL_RANGE RUNNING_STATE_BASE RUNNING_STATE_MAX RUNNING_STATE_RANGE "
+                   "TALKING_STATE_BASE TALKING_STATE_MAX TALKING_STATE_RANGE USING_STATE_BASE USING_STATE_MAX USING_STATE_RANGE "
+                   "IDLE_STATE_BASE IDLE_STATE_MAX IDLE_STATE_RANGE cModelException_ME_LOAD_ERROR cModelException_ME_DRAW_ERROR "
+                   "cModelException_ME_OPERATION_ERROR RUNNING_STATE TALKING_STATE USING_STATE IDLE_STATE'.split()]"),
               "[1000, 0, 9, 10, 10, 19, 10, 20, 29, 10, 30, 39, 10, 0, 1, 2, 0, 1, 2, 3]");
-}
-
-TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsAnimatesAndMeasures)
-{
-    ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.AddFrame('b.obj')\nm.CalcExtraData()"), "");
-    EXPECT_EQ(Eval("type(m).__name__, m.thisown, type(m.this).__name__"), "('cModel', True, 'PyCapsule')");
+    std::vector<CollisionTriangle> triangles(1);
+    cPyRef list = cPyRef::Steal(PyCapsule_New(&triangles, "_p_std__vectorTCollisionTriangle_t", nullptr));
+    ASSERT_EQ(PyDict_SetItemString(g_ScriptCore.Namespace(), "triangles", list.Get()), 0);
+    ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.AddFrame('b.obj')\nm.CalcExtraData()\nm.GetTriangles(triangles)"), "");
+    EXPECT_EQ(Eval("type(m).__name__, m.thisown, type(m.this).__name__, type(m.GetCenter()).__name__"),
+              "('cModel', True, 'PyCapsule', 'PyCapsule')");   // no class for Point3D
     EXPECT_EQ(Eval("m.FrameCount(), m.GetWidth(), m.GetHeight(), m.GetLength()"), "(2, 3.0, 3.0, 0.0)");
-    EXPECT_EQ(Eval("type(m.GetCenter()).__name__"), "'PyCapsule'");   // no class for Point3D
-    EXPECT_EQ(Eval("m.MakeStatic()"),
-              "RuntimeError: ME_OPERATION_ERROR: Attempted to make a model static which has more than one frames (or 0)");
-    // The pointer object the collision code reads out of "this".
-    PyObject* pModelObject = PyDict_GetItemString(g_ScriptCore.Namespace(), "m");
-    cModel* pModel = ModelFromObject(pModelObject);
-    ASSERT_NE(pModel, nullptr);
+    ASSERT_EQ(triangles.size(), 2u);
+    EXPECT_EQ(triangles[1].p2.x, 1.0f);
+    EXPECT_EQ(triangles[1].normal.z, 1.0f);
+    // The model the collision code finds behind "this".
+    cPyRef pointer = cPyRef::Steal(PyObject_GetAttrString(PyDict_GetItemString(g_ScriptCore.Namespace(), "m"), "this"));
+    cModel* pModel = nullptr;
+    ASSERT_EQ(ModelBehindPointer(pointer.Get(), pModel), eModelPointer::MODEL);
     EXPECT_EQ(pModel->FrameCount(), 2u);
-    cPyRef pointerObject = cPyRef::Steal(PyObject_GetAttrString(pModelObject, "this"));
-    EXPECT_EQ(pModel, ModelFromObject(pointerObject.Get()));
+    EXPECT_EQ(ModelBehindPointer(list.Get(), pModel), eModelPointer::NOT_A_MODEL);
 }
 
 TEST_F(ModelModuleTest, AnimateAndDrawFromAScriptUseTheDefaults)
@@ -95,8 +88,12 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
                    "m2 = _model.new_cModel('a.obj')\n_model.cModel_AddFrame(m2, 'b.obj')\n"
                    "class Holder:\n    pass\n"
                    "h = Holder()\nh.this = _model.new_Group()\n"
-                   "p = _model.new_Point3D2()\ng = _model.new_Group()\n"),
+                   "p = _model.new_Point3D2()\ng = _model.new_Group()\n"
+                   "d = _model.new_cModel('a.obj')\n_model.delete_cModel(d)\nw = model.cModel('a.obj')\nw.delete()\n"
+                   "gone = _model.new_Group()\nfaces = _model.Group_TriArray_get(gone)\n_model.delete_Group(gone)\n"
+                   "colour = _model.Material_ambient_get(_model.new_Material())\n"),
               "");
+    const char* deleted = "RuntimeError: argument number 1: the cModel behind this pointer object was deleted";
     struct sCase { const char* expression; const char* result; };
     const sCase cases[] = {
         {"_model.cModel_Animate(m, 0, 0.5, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
@@ -105,10 +102,8 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
         {"_model.cModel_Animate(m, *range(14))", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
         {"_model.cModel_Draw(m, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Draw'"},
         {"_model.new_cModel(5)", "NotImplementedError: No matching function for overloaded 'new_cModel'"},
-        {"_model.new_cModel('a', 'b')", "NotImplementedError: No matching function for overloaded 'new_cModel'"},
         {"_model.cModel_Animate(m, 1, 0.5, 0, 0, 0)", "RuntimeError: ME_DRAW_ERROR: Specified frame number to draw does not exist"},
         {"_model.cModel_AddFrame(m, 'model.txt')", "RuntimeError: ME_LOAD_ERROR: File given without .obj extension"},
-        {"_model.cModel_AddFrame(m, 'missing.obj')", "RuntimeError: ME_LOAD_ERROR: Error Opening File: missing.obj"},
         {"_model.new_cModel('missing.obj')", "RuntimeError: ME_LOAD_ERROR: Error Opening File: missing.obj"},
         {"_model.cModel_LoadMTLFile(m, 'missing.mtl')", "RuntimeError: Error Opening Material File"},
         {"_model.cModel_MakeStatic(m2)", "RuntimeError: ME_OPERATION_ERROR: Attempted to make a model static which has more than one frames (or 0)"},
@@ -118,13 +113,22 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
         {"_model.cModel_AddFrame(m, 5)", "TypeError: argument number 2: a 'char *' is expected, 'int(5)' is received"},
         {"_model.cModel_AddFrame(m)", "TypeError: cModel_AddFrame() takes exactly 2 arguments (1 given)"},
         {"_model.cModel_GetTriangles(m, None)", "TypeError: null reference of type 'std::vector<CollisionTriangle >' was received"},
-        {"_model.cModel_GetTriangles(m, g)", "TypeError: argument number 2: a 'std::vector<CollisionTriangle > *' is expected, 'PyCapsule(_p_Group)' is received"},
         {"_model.Point3D2_x_set(p, 'a')", "TypeError: argument number 2: a 'float' is expected, 'str(a)' is received"},
         {"_model.Point3D2_x_set(p, 1e300)", "OverflowError: argument number 2: value float(1e+300) is out of range for 'float'"},
         {"_model.Group_MatIndex_set(g, 2**40)", "OverflowError: argument number 2: value 1099511627776 is greater than 'int' maximum 2147483647"},
         {"_model.Group_MatIndex_set(g, 1.5)", "TypeError: argument number 2: a 'int' is expected, 'float(1.5)' is received"},
         {"_model.TriFace_vertIndex_set(_model.new_TriFace(), _model.VTNData_vertIndex_get(_model.new_VTNData()))",
          "ValueError: argument number 2: three Uint32 values are expected, the pointer object holds 1"},
+        {"_model.cModel_FrameCount(d)", deleted},
+        {"_model.delete_cModel(d)", deleted},
+        {"w.FrameCount()", deleted},
+        {"_model.cModel_Animate(w, 0, 0, 0, 0, 0)", deleted},
+        {"_model.delete_cModel(None)", "None"},
+        // Objects inside a deleted record go with it; objects inside another are not deleted alone.
+        {"_model.Group_TriArray_set(_model.new_Group(), faces)",
+         "RuntimeError: argument number 2: the Group that held this std::vector<TriFace > was deleted"},
+        {"_model.delete_RGBColor(colour)",
+         "RuntimeError: the RGBColor behind this pointer object belongs to another object and is not deleted on its own"},
         {"_model.cModel_Draw(m, 0, 0, 0)", "None"},
         {"_model.cModel_Animate(m, 0, 0.5, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1)", "None"},
     };
@@ -132,32 +136,15 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
         EXPECT_EQ(Eval(c.expression), c.result) << c.expression;
 }
 
-TEST_F(ModelModuleTest, ADeletedModelIsReportedAndNeverTouched)
+TEST_F(ModelModuleTest, ADeletedModelIsNeverReachedThroughItsPointerObject)
 {
-    ASSERT_EQ(Exec("m = _model.new_cModel('a.obj')\n_model.delete_cModel(m)\n"
-                   "w = model.cModel('a.obj')\nw.delete()\n"),
-              "");
-    const char* deleted = "RuntimeError: argument number 1: the cModel behind this pointer object was deleted";
-    EXPECT_EQ(Eval("_model.cModel_FrameCount(m)"), deleted);
-    EXPECT_EQ(Eval("_model.delete_cModel(m)"), deleted);
-    EXPECT_EQ(Eval("w.FrameCount()"), deleted);
-    EXPECT_EQ(Eval("_model.cModel_Animate(w, 0, 0, 0, 0, 0)"), deleted);
-    EXPECT_EQ(Eval("_model.delete_cModel(None)"), "None");
-    PyObject* pObject = PyDict_GetItemString(g_ScriptCore.Namespace(), "m");
-    EXPECT_EQ(ModelFromObject(pObject), nullptr);
-    EXPECT_EQ(TakeScriptError(), std::string(deleted));
-    // Even a reader that goes straight to the capsule cannot reach the freed model.
-    EXPECT_EQ(PyCapsule_GetPointer(pObject, "_p_cModel"), nullptr);
+    ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.delete()"), "");
+    cPyRef pointer = cPyRef::Steal(PyObject_GetAttrString(PyDict_GetItemString(g_ScriptCore.Namespace(), "m"), "this"));
+    cModel* pModel = nullptr;
+    EXPECT_EQ(ModelBehindPointer(pointer.Get(), pModel), eModelPointer::DELETED);
+    ASSERT_TRUE(PyCapsule_CheckExact(pointer.Get()));
+    EXPECT_EQ(PyCapsule_GetPointer(pointer.Get(), "_p_cModel"), nullptr);   // even going straight to it
     PyErr_Clear();
-
-    // Objects inside a deleted record go with it; objects inside another are not deleted alone.
-    ASSERT_EQ(Exec("g = _model.new_Group()\nfaces = _model.Group_TriArray_get(g)\n_model.delete_Group(g)\n"
-                   "mat = _model.new_Material()\ncolour = _model.Material_ambient_get(mat)"),
-              "");
-    EXPECT_EQ(Eval("_model.Group_TriArray_set(_model.new_Group(), faces)"),
-              "RuntimeError: argument number 2: the Group that held this std::vector<TriFace > was deleted");
-    EXPECT_EQ(Eval("_model.delete_RGBColor(colour)"),
-              "RuntimeError: the RGBColor behind this pointer object belongs to another object and is not deleted on its own");
 }
 
 TEST_F(ModelModuleTest, ScriptCodeRunWhileArgumentsAreConvertedCannotFreeWhatTheCallUses)
@@ -190,49 +177,32 @@ TEST_F(ModelModuleTest, ScriptCodeRunWhileArgumentsAreConvertedCannotFreeWhatThe
     ASSERT_EQ(Exec("del m, p"), "");
 }
 
-TEST_F(ModelModuleTest, RegisteredClassesReceiveNewObjectsWithThisown)
+TEST_F(ModelModuleTest, RecordsReadAndWriteThroughPointerObjectsAndRegisteredClasses)
 {
     ASSERT_EQ(Exec("class P:\n    def __init__(self, this):\n        self.this = this\n"
-                   "class C:\n    def __init__(self, this):\n        self.this = this\n"
-                   "_model.Point3D2_swigregister(P)\n_model.RGBColor_swigregister(C)\n"
+                   "_model.Point3D2_swigregister(P)\n_model.RGBColor_swigregister(P)\n"
                    "p = _model.new_Point3D2()\n_model.Point3D2_y_set(p, 2.5)\n"
-                   "mat = _model.new_Material()\ncolour = _model.Material_diffuse_get(mat)\n"),
-              "");
-    EXPECT_EQ(Eval("type(p).__name__, p.thisown, _model.Point3D2_y_get(p), _model.Point3D2_x_get(p)"),
-              "('P', True, 2.5, 0.0)");
-    EXPECT_EQ(Eval("type(colour).__name__, hasattr(colour, 'thisown')"), "('C', False)");
-    EXPECT_EQ(Eval("type(_model.new_TexCoord()).__name__"), "'PyCapsule'");
-}
-
-TEST_F(ModelModuleTest, RecordFieldsReadAndWriteThroughPointerObjects)
-{
-    ASSERT_EQ(Exec("a = _model.new_Material()\nb = _model.new_Material()\n_model.Material_Ns_set(a, 12)\n"
+                   "a = _model.new_Material()\nb = _model.new_Material()\n_model.Material_Ns_set(a, 12)\n"
                    "_model.Material_specular_set(b, _model.Material_specular_get(a))\n"
                    "g = _model.new_Group()\n_model.Group_MatIndex_set(g, -1)\n"
                    "f = _model.new_TriFace()\nanim = _model.new_CurrAnim()\n"
                    "e = _model.new_cModelException(_model.TriFace_vertIndex_get(f), _model.Group_MatName_get(g))\n"),
               "");
+    EXPECT_EQ(Eval("type(p).__name__, p.thisown, _model.Point3D2_y_get(p), _model.Point3D2_x_get(p)"),
+              "('P', True, 2.5, 0.0)");
+    EXPECT_EQ(Eval("type(_model.Material_diffuse_get(a)).__name__, hasattr(_model.Material_diffuse_get(a), 'thisown')"),
+              "('P', False)");
     EXPECT_EQ(Eval("_model.Material_Ns_get(a), _model.Material_Ns_get(b), _model.Group_MatIndex_get(g)"),
               "(12.0, 0.0, -1)");
     const std::pair<const char*, const char*> names[] = {
-        {"_model.Material_ambient_get(a)", "_p_RGBColor"},
+        {"_model.new_TexCoord()", "_p_TexCoord"},
         {"_model.Group_TriArray_get(g)", "_p_std__vectorTTriFace_t"},
         {"_model.CurrAnim_percent_get(anim)", "_p_GLfloat"},
         {"e", "_p_cModelException"},
+        {"_model.cModelException_code(e)", "_p_Uint32"},
     };
     for (const auto& [expression, name] : names)
-        EXPECT_NE(Eval(std::string("repr(") + expression + ")").find(name), std::string::npos) << expression;
+        EXPECT_EQ(Eval(std::string("repr(") + expression + ")").find(std::string("<capsule object \"") + name + "\""), 1u) << expression;
     EXPECT_EQ(Eval("_model.cModelException_what(e)"), "''");
     EXPECT_EQ(Eval("_model.delete_cModelException(e)"), "None");
-}
-
-TEST_F(ModelModuleTest, GetTrianglesAppendsToTheCollisionList)
-{
-    std::vector<CollisionTriangle> triangles(1);
-    cPyRef list = cPyRef::Steal(PyCapsule_New(&triangles, "_p_std__vectorTCollisionTriangle_t", nullptr));
-    ASSERT_EQ(PyDict_SetItemString(g_ScriptCore.Namespace(), "triangles", list.Get()), 0);
-    ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.CalcExtraData()\nm.GetTriangles(triangles)"), "");
-    ASSERT_EQ(triangles.size(), 2u);
-    EXPECT_EQ(triangles[1].p2.x, 1.0f);
-    EXPECT_EQ(triangles[1].normal.z, 1.0f);
 }

@@ -257,47 +257,39 @@ bool cReferenceModel::LoadMTLFile(const char* mtlFileName, std::string& message)
 namespace {
 
 template <class T>
-bool SameBits(const std::vector<T>& a, const std::vector<T>& b)
+std::string Bits(const std::vector<T>& values)
 {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+    return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
 }
 
-bool SameBits(const RGBColor& a, const RGBColor& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+template <class T>
+std::string Raw(const T& value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+
+std::string Bits(const Material& m) { return m.name + '\0' + Raw(m.Ns) + Raw(m.ambient) + Raw(m.diffuse) + Raw(m.specular); }
 
 } // namespace
 
 std::string CompareWithReference(const cModel& model, const cReferenceModel& reference)
 {
-    if (model.FrameCount() != reference.m_NumFrames)
-        return "frame count " + std::to_string(model.FrameCount()) + " vs " + std::to_string(reference.m_NumFrames);
-    if (!SameBits(model.GetVertices(), reference.m_Vertices))
-        return "vertices differ (" + std::to_string(model.GetVertices().size()) + " vs " +
-               std::to_string(reference.m_Vertices.size()) + ")";
-    if (!SameBits(model.GetTexCoords(), reference.m_TexCoords))
-        return "texture coordinates differ";
-    if (!SameBits(model.GetNormals(), reference.m_Normals))
-        return "normals differ";
-    if (model.GetMtlLibName() != reference.m_MtlLibName)
-        return "mtllib '" + model.GetMtlLibName() + "' vs '" + reference.m_MtlLibName + "'";
-    const auto& groups = model.GetGroups();
-    if (groups.size() != reference.m_Groups.size())
-        return "group count differs";
-    for (size_t g = 0; g < groups.size(); ++g) {
-        const Group& a = groups[g];
+    std::vector<std::pair<std::string, bool>> parts = {
+        {"frame count", model.FrameCount() == reference.m_NumFrames},
+        {"vertices", Bits(model.GetVertices()) == Bits(reference.m_Vertices)},
+        {"texture coordinates", Bits(model.GetTexCoords()) == Bits(reference.m_TexCoords)},
+        {"normals", Bits(model.GetNormals()) == Bits(reference.m_Normals)},
+        {"mtllib '" + model.GetMtlLibName() + "'", model.GetMtlLibName() == reference.m_MtlLibName},
+        {"group count", model.GetGroups().size() == reference.m_Groups.size()},
+        {"material count", model.GetMaterials().size() == reference.m_Materials.size()},
+    };
+    for (size_t g = 0; g < model.GetGroups().size() && parts[5].second; ++g) {
+        const Group& a = model.GetGroups()[g];
         const Group& b = reference.m_Groups[g];
-        if (a.MatName != b.MatName || a.MatIndex != b.MatIndex || !SameBits(a.TriArray, b.TriArray))
-            return "group " + std::to_string(g) + " ('" + a.MatName + "') differs";
+        parts.emplace_back("group " + std::to_string(g) + " ('" + a.MatName + "')",
+                           a.MatName == b.MatName && a.MatIndex == b.MatIndex && Bits(a.TriArray) == Bits(b.TriArray));
     }
-    const auto& materials = model.GetMaterials();
-    if (materials.size() != reference.m_Materials.size())
-        return "material count differs";
-    for (size_t m = 0; m < materials.size(); ++m) {
-        const Material& a = materials[m];
-        const Material& b = reference.m_Materials[m];
-        if (a.name != b.name || std::memcmp(&a.Ns, &b.Ns, sizeof a.Ns) != 0 ||
-            !SameBits(a.ambient, b.ambient) || !SameBits(a.diffuse, b.diffuse) ||
-            !SameBits(a.specular, b.specular))
-            return "material " + std::to_string(m) + " differs";
-    }
+    for (size_t m = 0; m < model.GetMaterials().size() && parts[6].second; ++m)
+        parts.emplace_back("material " + std::to_string(m), Bits(model.GetMaterials()[m]) == Bits(reference.m_Materials[m]));
+    for (const auto& [what, same] : parts)
+        if (!same)
+            return what + " differs";
     return "";
 }
