@@ -4,7 +4,7 @@ import json
 
 import pytest
 
-from system import story
+from system import story, words
 from system.adventure import CHARACTERS, Adventure
 
 
@@ -97,3 +97,34 @@ def test_malformed_saves_are_refused_with_a_clear_message(change, message):
 def test_the_credits_last_until_the_last_line_is_half_way_up():
     # Size 12 lines advance 14 pixels, size 30 ones 35; the third line starts at 49.
     assert story.credits_seconds("<s 30>\nA\n<s 12>\nB\nC\n", 600) == pytest.approx((49 + 300) / 20 + 1)
+
+
+@pytest.mark.parametrize("heading,dx,dz,expected", [
+    (0.0, 0.0, 1.0, 0.0), (0.0, -1.0, 0.0, 90.0), (0.0, 1.0, 0.0, -90.0), (0.0, 0.0, -1.0, 180.0),
+    (90.0, 1.0, 0.0, 0.0), (90.0, 0.0, 1.0, 90.0), (270.0, 0.0, 1.0, -90.0),
+])
+def test_bearings_are_measured_from_the_facing_positive_to_the_right(heading, dx, dz, expected):
+    assert (story.bearing(heading, dx, dz) - expected + 180.0) % 360.0 - 180.0 == pytest.approx(0.0, abs=1e-9)
+
+
+def test_the_keeper_hints_at_the_next_step_as_the_story_goes_on():
+    a = Adventure("JossHartle", "OrlaVance")
+    hints = [story.hint(a)]
+    for flags, items in ((["warehouse open"], []), (["cat moved"], ["lighthouse key"]), ([], ["oil"])):
+        a.flags.update(flags)
+        a.inventory += items
+        hints.append(story.hint(a))
+    assert [h.split()[0] for h in hints] == ["The", "Pepper", "The", "Take"] and len(set(hints)) == 4
+
+
+@pytest.mark.parametrize("area,x,z,y,expected", [
+    ("quay", 0.0, 0.0, 0.0, "stone"), ("quay", 0.0, -9.0, 0.0, "wood"), ("warehouse", 0.0, 0.0, 0.0, "wood"),
+    ("lighthouse", 0.0, 0.0, 0.0, "stone"), ("lighthouse", 4.0, 0.0, 1.2, "wood"),
+])
+def test_footsteps_sound_of_what_is_underfoot(area, x, z, y, expected):
+    assert story.surface(area, x, z, y) == expected
+
+
+def test_bound_keys_are_named_as_a_player_knows_them_and_text_wraps_between_words():
+    assert [words.key_name(k) for k in (13, 305, 284, 97, 999)] == ["Return", "Right Ctrl", "F3", "A", "key 999"]
+    assert words.wrap("a bb ccc dddddd e", 6) == ["a bb", "ccc", "dddddd", "e"]
