@@ -63,6 +63,7 @@ class Actor:
         self.rotangle = heading
         self.heading = heading
         self.frame = 0.0
+        self.nudges = 0
 
 
 class Game:
@@ -360,7 +361,17 @@ class Game:
                 target = (x, mover.y, z)
         else:
             target = (x, max(0.0, target[1]), z)
+        wanted = math.hypot(x - mover.x, z - mover.z)
+        stuck = wanted > 0.01 and math.hypot(target[0] - mover.x, target[2] - mover.z) < 0.1 * wanted
         mover.x, mover.y, mover.z = target
+        # Crossing a step's edge at a slant, the sweep can leave the figure a little inside the
+        # step, after which every move is refused; a lift of a few centimetres frees it. A few
+        # lifts in a row at most, so that nobody climbs a wall by walking into it.
+        if stuck and mover.nudges < 3:
+            mover.nudges += 1
+            mover.y += 0.12
+        elif not stuck:
+            mover.nudges = 0
         if mover.y < -3.0:     # fell through a gap: back where the area is entered
             mover.y = 0.05
 
@@ -468,7 +479,7 @@ class Game:
         try:
             sway = math.sin(self.clock * 0.7)
             self.flag.wind(6.0 + 2.0 * sway, 0.0, 2.0 * sway)
-            self.flag.step(0.016)
+            self.flag.step(min(self.frame_seconds, 0.05))
             self.flag.draw()
         except Exception as error:   # the flag is decoration: the game goes on without it
             _say("flag: %s" % error)
