@@ -5,7 +5,7 @@ import json
 import pytest
 
 from system import story, words
-from system.adventure import CHARACTERS, Adventure
+from system.adventure import CHARACTERS, FLAGS, Adventure
 
 
 def play_through(first, second, skip=()):
@@ -128,3 +128,49 @@ def test_footsteps_sound_of_what_is_underfoot(area, x, z, y, expected):
 def test_bound_keys_are_named_as_a_player_knows_them_and_text_wraps_between_words():
     assert [words.key_name(k) for k in (13, 305, 284, 97, 999)] == ["Return", "Right Ctrl", "F3", "A", "key 999"]
     assert words.wrap("a bb ccc dddddd e", 6) == ["a bb", "ccc", "dddddd", "e"]
+
+
+def test_every_thing_answers_every_character_before_during_and_after_the_story():
+    stages = [(set(), []), ({"warehouse open", "warehouse lit"}, ["fish", "oil"]),
+              (set(FLAGS), ["matches"])]
+    for ident in CHARACTERS:
+        partner = next(other for other in CHARACTERS if other != ident)
+        for flags, items in stages:
+            for thing in story.THINGS:
+                a = Adventure(ident, partner, thing.area)
+                a.flags, a.inventory = set(flags), list(items)
+                verb, run = story.action(a, thing)
+                outcome = run()
+                assert verb and outcome.lines and all(outcome.lines), (ident, thing.ident, flags)
+                assert outcome.goto in (None, *story.AREAS)
+
+
+def test_every_way_out_arrives_at_an_entrance_kept_for_it():
+    arrivals = set()
+    for thing in story.THINGS:
+        a = Adventure("JossHartle", "OrlaVance", thing.area)
+        a.flags.add("warehouse open")
+        outcome = story.perform(a, thing.ident)
+        if outcome.goto:
+            assert thing.area in story.AREAS[outcome.goto]["entrances"], thing.ident
+            arrivals.add(outcome.goto)
+    assert arrivals == set(story.AREAS)
+
+
+@pytest.mark.parametrize("first,second,area,message", [
+    ("JossHartle", "Nobody", "quay", "unknown character 'Nobody'"),
+    ("JossHartle", "JossHartle", "quay", "the two characters must differ, both are 'JossHartle'"),
+    ("JossHartle", "OrlaVance", "moon", "unknown area 'moon'"),
+])
+def test_a_new_adventure_refuses_a_wrong_pair_or_place(first, second, area, message):
+    with pytest.raises(ValueError, match=message):
+        Adventure(first, second, area)
+
+
+def test_the_inventory_lists_what_is_carried_in_the_order_it_was_found():
+    a = Adventure("JossHartle", "OrlaVance")
+    assert story.inventory_lines(a) == ["You carry nothing yet."]
+    a.give("oil")
+    a.give("matches")
+    a.give("oil")
+    assert story.inventory_lines(a) == ["You carry:", "- a can of lamp oil", "- a box of matches, from Wren"]
