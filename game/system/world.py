@@ -478,7 +478,7 @@ class Game:
             return
         try:
             sway = math.sin(self.clock * 0.7)
-            self.flag.wind(6.0 + 2.0 * sway, 0.0, 2.0 * sway)
+            self.flag.wind(1.4 + 0.6 * sway, 0.0, 0.5 * sway)
             self.flag.step(min(self.frame_seconds, 0.05))
             self.flag.draw()
         except Exception as error:   # the flag is decoration: the game goes on without it
