@@ -79,6 +79,7 @@ def test_a_saved_adventure_round_trips_through_json():
     (lambda d: d["characters"][1].update(id="JossHartle"), "saved game: the two characters must differ"),
     (lambda d: d["characters"][0].update(x="1"), "saved game: character x must be a finite number, not '1'"),
     (lambda d: d["characters"][0].update(z=float("nan")), "saved game: character z must be a finite number"),
+    (lambda d: d["characters"][1].update(y=1e30), "saved game: character y 1e+30 is outside the world"),
     (lambda d: d.update(controlled=True), "saved game: controlled must be 0 or 1"),
     (lambda d: d.update(inventory=["cake"]), "saved game: unknown item 'cake'"),
     (lambda d: d.update(flags="lamp lit"), "saved game: the flags must be a list"),
