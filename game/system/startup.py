@@ -1,5 +1,5 @@
 """What the engine's menus call to start or load a game."""
-from system import main
+from system import main, saves
 
 
 def initgame(first, second):
@@ -8,8 +8,7 @@ def initgame(first, second):
 
 
 def loadgame(slot):
-    """A slot of the load game screen: "save1" to "save10". The quay keeps no saved state yet,
-    so every slot starts at the quay with the usual pair."""
-    name = main.config.get(slot, "script")
-    print("Loading %s (%s)" % (slot, name))
-    main.game.start("JossHartle", "MinaSorrel")
+    """A slot of the load game screen, "save1" to "save10": the game saved there, or, when the
+    slot holds none or its file cannot be used, a new game with a message saying why."""
+    from system.adventure import Adventure
+    saves.load_into(main.game, main.config, slot, Adventure)
