@@ -1,0 +1,99 @@
+"""The adventure's logic without the engine: every pair can finish, and saved state round-trips."""
+import itertools
+import json
+
+import pytest
+
+from system import story
+from system.adventure import CHARACTERS, Adventure
+
+
+def play_through(first, second, skip=()):
+    """Plays as a first-timer would: every thing in every reachable area, as either character,
+    until nothing new happens. Returns the adventure and the actions that were taken."""
+    a = Adventure(first, second)
+    seen_areas, verbs = {"quay"}, []
+    for _ in range(40):
+        before = (sorted(a.flags), list(a.inventory), sorted(seen_areas))
+        for area in sorted(seen_areas):
+            a.area = area
+            for thing in [t for t in story.things_in(area) if t.ident not in skip]:
+                for _ in range(2):
+                    a.switch()
+                    if not story.visible(a, thing):
+                        continue
+                    verb, run = story.action(a, thing)
+                    outcome = run()
+                    assert outcome.lines and all(outcome.lines), (thing.ident, verb)
+                    verbs.append(verb)
+                    if outcome.goto:
+                        seen_areas.add(outcome.goto)
+                    if outcome.ending:
+                        return a, verbs
+        if before == (sorted(a.flags), list(a.inventory), sorted(seen_areas)):
+            return a, verbs
+    return a, verbs
+
+
+@pytest.mark.parametrize("first,second", list(itertools.permutations(CHARACTERS, 2)))
+def test_every_ordered_pair_reaches_the_ending(first, second):
+    a, _ = play_through(first, second)
+    assert {"warehouse open", "warehouse lit", "cat moved", "tower open", "lamp lit", "finished"} <= a.flags
+
+
+def test_the_abilities_open_other_routes_than_the_items():
+    _, joss_orla = play_through("JossHartle", "OrlaVance")
+    dov_pell_game, dov_pell = play_through("DovKestrel", "PellArden", skip={"keeper", "bucket"})
+    assert "finished" in dov_pell_game.flags
+    assert {"call the harbour office", "offer Pepper the fish", "light the lamp"} <= set(joss_orla)
+    assert {"fix the fuse box", "talk to Pepper", "mend the igniter"} <= set(dov_pell)
+
+
+def test_a_locked_door_names_the_partner_who_could_open_it():
+    a = Adventure("OrlaVance", "DovKestrel")
+    lines = story.perform(a, "warehouse door").lines
+    assert lines[-1] == "Dov could open that keypad. (Tab switches to Dov.)"
+    a.switch()
+    assert story.perform(a, "warehouse door").lines[-1] == "The lock clicks. The warehouse is open."
+
+
+def test_the_thing_ahead_is_chosen_over_one_as_near_behind():
+    a = Adventure("JossHartle", "OrlaVance")
+    assert story.nearest(a, 2.0, 9.4, 90.0).ident == "board"
+    assert story.nearest(a, 2.0, 9.4, 0.0).ident == "warehouse door"
+    assert story.nearest(a, 0.0, 0.0, 0.0) is None
+
+
+def test_a_saved_adventure_round_trips_through_json():
+    a, _ = play_through("MinaSorrel", "PellArden")
+    a.characters[1].x, a.seconds, a.controlled = 3.25, 123.5, 1
+    b = Adventure.from_dict(json.loads(json.dumps(a.to_dict())))
+    assert b.to_dict() == a.to_dict() and b.to_dict()["version"] == 1
+
+
+@pytest.mark.parametrize("change,message", [
+    (lambda d: d.update(version=2), "saved game version 2 is not 1"),
+    (lambda d: d.pop("flags"), "saved game lacks flags"),
+    (lambda d: d.update(area="moon"), "saved game: unknown area 'moon'"),
+    (lambda d: d["characters"].pop(), "saved game must hold two characters"),
+    (lambda d: d["characters"][1].update(id="JossHartle"), "saved game: the two characters must differ"),
+    (lambda d: d["characters"][0].update(x="1"), "saved game: character x must be a finite number, not '1'"),
+    (lambda d: d["characters"][0].update(z=float("nan")), "saved game: character z must be a finite number"),
+    (lambda d: d.update(controlled=True), "saved game: controlled must be 0 or 1"),
+    (lambda d: d.update(inventory=["cake"]), "saved game: unknown item 'cake'"),
+    (lambda d: d.update(flags="lamp lit"), "saved game: the flags must be a list"),
+    (lambda d: d.update(seconds=-1), "saved game: seconds played is negative"),
+])
+def test_malformed_saves_are_refused_with_a_clear_message(change, message):
+    d = Adventure("JossHartle", "OrlaVance").to_dict()
+    change(d)
+    with pytest.raises(ValueError) as error:
+        Adventure.from_dict(d)
+    assert str(error.value).startswith(message)
+    with pytest.raises(ValueError, match="mapping"):
+        Adventure.from_dict([d])
+
+
+def test_the_credits_last_until_the_last_line_is_half_way_up():
+    # Size 12 lines advance 14 pixels, size 30 ones 35; the third line starts at 49.
+    assert story.credits_seconds("<s 30>\nA\n<s 12>\nB\nC\n", 600) == pytest.approx((49 + 300) / 20 + 1)
