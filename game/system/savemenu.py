@@ -4,7 +4,7 @@ import font
 import graphics
 import input
 
-from system import saves
+from system import saves, story
 
 _current = None
 
@@ -61,7 +61,7 @@ class SaveMenu:
     def _save(self, number):
         adventure = self.game.adventure
         try:
-            name = saves.write(self.game.config, number, adventure.to_dict(), _area_titles(self.game))
+            name = saves.write(self.game.config, number, adventure.to_dict(), _area_titles())
         except saves.SaveError as error:
             # The menu stays open: the player may try another slot.
             self.message = str(error)
@@ -98,11 +98,6 @@ def _pressed(*names):
     return any(input.iskeytriggered(name) for name in names)
 
 
-def _area_titles(game):
-    """Area names as the player reads them, when the game's areas carry a title."""
-    titles = {}
-    for name, area in dict(getattr(game, "AREAS", None) or {}).items():
-        title = getattr(area, "title", None) or (area.get("title") if isinstance(area, dict) else None)
-        if isinstance(title, str):
-            titles[name] = title
-    return titles
+def _area_titles():
+    """Area names as the player reads them."""
+    return {name: area["title"] for name, area in story.AREAS.items()}
