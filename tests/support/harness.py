@@ -12,6 +12,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 
 SOURCE_DIR = os.environ.get("BW_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -66,6 +67,7 @@ class Game:
         self.window = None
         self.stdout = ""
         self.stderr = ""
+        self._readers = []
 
     def write(self, path, text):
         full = os.path.join(self.dir, path)
@@ -82,6 +84,13 @@ class Game:
     def start(self, wait_frames=3):
         self.process = subprocess.Popen([EXECUTABLE], cwd=self.dir, env=self.env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        # Read while the game runs: a game that prints much would otherwise stall on a full pipe,
+        # and a test can wait for what the game says.
+        self._output = {"stdout": [], "stderr": []}
+        self._readers = [threading.Thread(target=self._read, args=(stream, self._output[name]), daemon=True)
+                         for name, stream in (("stdout", self.process.stdout), ("stderr", self.process.stderr))]
+        for reader in self._readers:
+            reader.start()
         self.wait_for_frame(wait_frames)
         self.window = self._find_window()
         subprocess.run(["xdotool", "windowfocus", "--sync", self.window], check=False,
@@ -115,12 +124,39 @@ class Game:
         return self.process.poll() is None
 
     def _collect(self):
-        if self.process and self.process.returncode is not None and self.process.stdout:
-            self.stdout += self.process.stdout.read().decode(errors="replace")
-            self.stderr += self.process.stderr.read().decode(errors="replace")
-            self.process.stdout.close()
-            self.process.stderr.close()
-            self.process.stdout = self.process.stderr = None
+        if self.process and self.process.returncode is not None and self._readers:
+            for reader in self._readers:
+                reader.join(timeout=10)
+            self._readers = []
+            self.stdout += "".join(self._output["stdout"])
+            self.stderr += "".join(self._output["stderr"])
+
+    @staticmethod
+    def _read(stream, chunks):
+        for line in iter(stream.readline, b""):
+            chunks.append(line.decode(errors="replace"))
+        stream.close()
+
+    def output(self):
+        """Everything the game has written to standard output so far."""
+        return self.stdout + "".join(self._output["stdout"]) if self._readers else self.stdout
+
+    def wait_for_output(self, text, timeout=30, start=0):
+        """Waits until the game's standard output, from character `start` on, holds `text`;
+        returns the position just past it."""
+        deadline = time.monotonic() + timeout
+        while True:
+            found = self.output().find(text, start)
+            if found >= 0:
+                return found + len(text)
+            if self.process.poll() is not None:
+                self._collect()
+                raise AssertionError("the game exited with %s before printing %r\nstdout: %s\nstderr: %s"
+                                     % (self.process.returncode, text, self.stdout[-3000:], self.stderr[-3000:]))
+            if time.monotonic() > deadline:
+                raise AssertionError("%r not printed within %s s; the last output:\n%s"
+                                     % (text, timeout, self.output()[-3000:]))
+            time.sleep(0.02)
 
     # -- frames -------------------------------------------------------------------------------
 
