@@ -29,6 +29,18 @@ from gamedata.mesh import mtl  # noqa: E402
 CREDITS = """<s 30>
 <c 200 220 255>
 Brackwater
+<s 16>
+The night the light went out
+<s 12>
+
+<s 20>
+<c 255 230 170>
+Starring
+<s 14>
+Wren, keeper of the Brackwater light
+Biscuit, a dog of the quay
+Pepper, a cat of the warehouse
+and the crew of the Marigold
 <s 12>
 
 <s 20>
@@ -68,9 +80,22 @@ def main():
                 write_if_changed(os.path.join(folder, "%s_%s_%d.obj" % (c.prefix, action, frame)),
                                  mesh.obj(library))
 
-    write_if_changed(out("Images", "QuayTexture.png"), png(world.stone_texture()))
-    write_if_changed(out("Models", "Quay", "quay.mtl"), world.materials())
-    write_if_changed(out("Models", "Quay", "quay.obj"), world.quay().obj("quay.mtl"))
+    for name, image in world.textures():
+        write_if_changed(out("Images", name), png(image))
+    write_if_changed(out("Images", "FlagTexture.png"), png(world.flag_texture()))
+    for area, make in world.ROOMS.items():
+        texture = "Images/%sTexture.png" % area.capitalize()
+        write_if_changed(out("Models", area.capitalize(), area + ".mtl"), world.room_materials(area, texture))
+        write_if_changed(out("Models", area.capitalize(), area + ".obj"), make().obj(area + ".mtl"))
+    write_if_changed(out("Models", "Props", "props.mtl"), world.prop_materials())
+    for name, mesh in world.props():
+        write_if_changed(out("Models", "Props", name + ".obj"), mesh.obj("props.mtl"))
+    keeper = world.KEEPER
+    write_if_changed(out("Images", "KeeperTexture.png"), png(characters.texture(keeper, 5)))
+    write_if_changed(out("Models", "Props", "keeper.mtl"),
+                     mtl(characters.materials(keeper, "Images/KeeperTexture.png")))
+    for frame, mesh in enumerate(world.keeper_frames()):
+        write_if_changed(out("Models", "Props", "keeper_%d.obj" % frame), mesh.obj("keeper.mtl"))
 
     for path, data in audio.sounds():
         write_if_changed(out(path), data)

@@ -4,10 +4,11 @@ from system.model import cModel
 WALK_FRAMES = 8
 
 
-def load(path, texture=None):
-    """A room: its materials, one frame, made static, with its bounds and collision triangles."""
+def load(path, texture=None, library=None):
+    """A room or a prop: its materials, one frame, made static, with its bounds and collision
+    triangles."""
     model = cModel()
-    model.LoadMTLFile(path[:-len(".obj")] + ".mtl")
+    model.LoadMTLFile(library or path[:-len(".obj")] + ".mtl")
     model.AddFrame(path)
     model.CalcExtraData()
     model.MakeStatic()
@@ -27,6 +28,19 @@ def load_character(name, prefix):
     model.CalcExtraData()
     model.SetTexture("Images/%sTexture.png" % prefix.capitalize())
     model.EnableTexturing()
+    return model
+
+
+def load_frames(library, frames, texture=None):
+    """An animated prop: its materials, one OBJ file per keyframe, and an optional texture."""
+    model = cModel()
+    model.LoadMTLFile(library)
+    for path in frames:
+        model.AddFrame(path)
+    model.CalcExtraData()
+    if texture:
+        model.SetTexture(texture)
+        model.EnableTexturing()
     return model
 
 

@@ -36,25 +36,25 @@ class Thing:
 
 
 THINGS = [
-    Thing("keeper", "quay", "Wren, the keeper", -3.0, 3.0, model="keeper"),
+    Thing("keeper", "quay", "Wren, the keeper", -1.5, 0.0, model="keeper"),
     Thing("dog", "quay", "Biscuit the dog", 4.0, 2.0, model="dog"),
-    Thing("board", "quay", "the notice board", 4.0, 8.6, model="board"),
-    Thing("bucket", "quay", "the bait bucket", -3.0, 8.0, model="bucket"),
+    Thing("board", "quay", "the notice board", 2.0, 8.9, radius=2.5, model="board"),
+    Thing("bucket", "quay", "the bait bucket", -2.0, 8.0, radius=2.5, model="bucket"),
     Thing("warehouse door", "quay", "the warehouse door", 0.0, 10.8, radius=2.8),
     Thing("gate", "quay", "the path to the lighthouse", 10.8, -4.0, radius=2.8),
     Thing("bell", "quay", "the harbour bell", -7.0, -3.0, model="bell"),
     Thing("gulls", "quay", "the gulls", -9.0, -9.5, model="post", sound="Sounds/gulls.wav"),
     Thing("flag", "quay", "the harbour flag", 8.0, -9.0),
     Thing("quay door", "warehouse", "the door to the quay", 0.0, -7.2, radius=2.8),
-    Thing("lantern", "warehouse", "the lantern", -2.0, -6.0, model="lantern"),
-    Thing("fuse box", "warehouse", "the fuse box", 2.2, -7.0, model="fusebox"),
-    Thing("oil", "warehouse", "the can of lamp oil", -5.5, 3.0, model="oilcan"),
-    Thing("cat", "warehouse", "Pepper the cat", 5.5, 5.5, y=2.6, radius=2.6, model="cat"),
+    Thing("lantern", "warehouse", "the lantern", -1.8, -5.8, model="lantern"),
+    Thing("fuse box", "warehouse", "the fuse box", 1.8, -5.8, model="fusebox"),
+    Thing("oil", "warehouse", "the can of lamp oil", -4.2, -3.8, radius=2.5, model="oilcan"),
+    Thing("cat", "warehouse", "Pepper the cat", 5.5, 5.5, y=3.45, radius=2.6, model="cat"),
     Thing("terminal", "warehouse", "the shipping clerk's terminal", -6.0, -3.0, model="terminal"),
     Thing("path", "lighthouse", "the path back to the quay", 0.0, -8.8, radius=2.8),
     Thing("tower gate", "lighthouse", "the gate to the tower stairs", 4.0, -5.4, model="gate"),
     Thing("foghorn", "lighthouse", "the foghorn", -4.0, -1.0, model="horn", sound="Sounds/foghorn.wav"),
-    Thing("lamp", "lighthouse", "the great lamp", 0.0, 4.6, y=2.4, radius=2.4),
+    Thing("lamp", "lighthouse", "the great lamp", 2.0, 4.8, y=2.4, radius=3.0),
 ]
 BY_ID = {t.ident: t for t in THINGS}
 
@@ -88,7 +88,7 @@ def nearest(adventure, x, z, heading):
         if distance > t.radius:
             continue
         off = abs(bearing(heading, dx, dz)) if distance > 1e-6 else 0.0
-        score = distance + 1.5 * off / 180.0
+        score = distance + 2.5 * off / 180.0
         if best_score is None or score < best_score:
             best, best_score = t, score
     return best

@@ -59,9 +59,9 @@ def test_a_locked_door_names_the_partner_who_could_open_it():
 
 def test_the_thing_ahead_is_chosen_over_one_as_near_behind():
     a = Adventure("JossHartle", "OrlaVance")
-    assert story.nearest(a, 2.0, 9.4, 90.0).ident == "board"
-    assert story.nearest(a, 2.0, 9.4, 0.0).ident == "warehouse door"
-    assert story.nearest(a, 0.0, 0.0, 0.0) is None
+    assert [story.nearest(a, 0.0, 8.6, heading).ident for heading in (0.0, 90.0, 270.0)] == [
+        "warehouse door", "board", "bucket"]
+    assert story.nearest(a, 0.0, -6.0, 0.0) is None
 
 
 def test_a_saved_adventure_round_trips_through_json():
