@@ -88,9 +88,9 @@ class SaveMenu:
         font.drawstring("Up/Down choose   Return saves   Escape goes back", x, bottom + 36, 16,
                         0.7, 0.7, 0.7)
         graphics.push2d()
-        graphics.drawrect(x - 140, y - 80, 520, bottom - y + 150, 0.06, 0.08, 0.12, 1.0)
         graphics.drawrect(x - 20, y + self.selected * self.ROW - 4, 380, self.ROW - 2,
                           0.18, 0.22, 0.3, 1.0)
+        graphics.drawrect(x - 140, y - 80, 520, bottom - y + 150, 0.06, 0.08, 0.12, 1.0)
         graphics.pop2d()
 
 

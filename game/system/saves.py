@@ -45,7 +45,7 @@ def describe(data, area_titles=None):
     title = (area_titles or {}).get(area) or area.replace("_", " ").title()
     seconds = data.get("seconds", 0)
     minutes = int(seconds // 60) if isinstance(seconds, (int, float)) and seconds > 0 else 0
-    return "%s - %d min" % (title, minutes)
+    return "%s - %s min" % (title, minutes or "under 1")
 
 
 def slot_names(config):

@@ -94,10 +94,10 @@ def test_a_save_that_fails_midway_keeps_the_previous_one_and_its_name(config, mo
 
 
 @pytest.mark.parametrize("data, titles, name", [
-    ({"area": "quay", "seconds": 59}, None, "Quay - 0 min"),
+    ({"area": "quay", "seconds": 59}, None, "Quay - under 1 min"),
     ({"area": "lighthouse_top", "seconds": 3600}, None, "Lighthouse Top - 60 min"),
     ({"area": "quay", "seconds": 130}, {"quay": "The Old Quay"}, "The Old Quay - 2 min"),
-    ({"area": "quay", "seconds": "x"}, None, "Quay - 0 min"),
+    ({"area": "quay", "seconds": "x"}, None, "Quay - under 1 min"),
 ])
 def test_slot_names_give_the_area_and_the_minutes_played(data, titles, name):
     assert saves.describe(data, titles) == name
