@@ -268,6 +268,10 @@ class Game:
             ids = found.stdout.split()
             if ids:
                 return ids[-1]
+            if self.process.poll() is not None:
+                self._collect()
+                raise AssertionError("the game exited with %s before its window opened\nstdout: %s\nstderr: %s"
+                                     % (self.process.returncode, self.stdout[-3000:], self.stderr[-3000:]))
             time.sleep(0.05)
         raise AssertionError("no window named Brackwater")
 
@@ -299,3 +303,27 @@ def solid_png(path, rgb, size=64):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     subprocess.run(["convert", "-size", "%dx%d" % (size, size), "xc:rgb%s" % (tuple(rgb),),
                     "PNG32:" + path], check=True)
+
+
+GOLDEN_SIZE = "200x150"   # small enough to commit, and blind to a shift of a pixel or two
+
+
+def match_golden(png, golden, fuzz=12, most=0.03):
+    """Compares a screenshot, scaled down to GOLDEN_SIZE, with a golden image: fails when more
+    than `most` of the pixels differ by more than `fuzz` percent. BW_UPDATE_GOLDENS=1 writes the
+    golden instead. A failure keeps the actual picture beside the golden, as NAME.actual.png."""
+    small = png[:-len(".png")] + ".small.png"
+    subprocess.run(["convert", png, "-resize", GOLDEN_SIZE + "!", "PNG24:" + small], check=True)
+    if os.environ.get("BW_UPDATE_GOLDENS") == "1" or not os.path.exists(golden):
+        if os.environ.get("BW_UPDATE_GOLDENS") != "1":
+            raise AssertionError("no golden %s; run with BW_UPDATE_GOLDENS=1 to write it" % golden)
+        os.makedirs(os.path.dirname(golden), exist_ok=True)
+        shutil.copyfile(small, golden)
+        return
+    out = subprocess.run(["compare", "-metric", "AE", "-fuzz", "%d%%" % fuzz, small, golden, "null:"],
+                         capture_output=True, text=True)
+    differing = float(out.stderr.split()[0]) / (200 * 150)
+    if differing > most:
+        shutil.copyfile(small, golden[:-len(".png")] + ".actual.png")
+        raise AssertionError("%s: %.1f%% of the pixels differ (at most %.1f%%); the actual picture is "
+                             "beside it as .actual.png" % (golden, differing * 100, most * 100))

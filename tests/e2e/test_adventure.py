@@ -1,0 +1,208 @@
+"""The shipped adventure played through on the real executable with real key events: from the
+first splash through the character select screen, every area and puzzle, to the credits and back
+to the menus. The first route also saves, quits, starts again and loads that save; the other
+routes prove their pairs can finish too. The game reports its state into a file every frame
+(BW_GAME_STATE) and prints to the terminal what its console shows."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pytest
+
+from adventure_routes import MENU_TO_PLAY, ROUTES
+from harness import SOURCE_DIR, Game, match_golden
+
+GOLDEN = os.path.join(os.path.dirname(__file__), "golden")
+SLOT = 3
+TAP_SECONDS = 0.25   # a tap is held across several frames: the engine samples keys once a frame
+SAVED_FIELDS = ("version", "area", "characters", "controlled", "inventory", "flags")
+
+
+@pytest.fixture(scope="module")
+def data():
+    folder = tempfile.mkdtemp(prefix="brackwater-data-")
+    subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "tools", "make_game_data.py"), folder],
+                   check=True, stdout=subprocess.DEVNULL)
+    yield folder
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+class Player:
+    """Drives one game through a route and checks it at every checkpoint."""
+
+    def __init__(self, game, route):
+        self.game, self.route = game, route
+        self.state_file = game.env["BW_GAME_STATE"]
+        self.shots = set()
+
+    def tap(self, key, seconds=TAP_SECONDS):
+        self.game.key_down(key)
+        time.sleep(seconds)
+        self.game.key_up(key)
+        time.sleep(seconds)
+
+    def hold(self, key, ms):
+        self.game.key_down(key)
+        time.sleep(ms / 1000.0)
+        self.game.key_up(key)
+        time.sleep(0.1)
+
+    def state(self):
+        try:
+            with open(self.state_file) as f:
+                return json.load(f)
+        except (OSError, ValueError):
+            return None
+
+    def reached(self, expected, timeout=15):
+        """The game's state once it shows everything expected; fails with the last state seen."""
+        deadline = time.monotonic() + timeout
+        while True:
+            state = self.state()
+            if state is not None and all(_matches(state.get(k), v, k) for k, v in expected.items()):
+                return state
+            if time.monotonic() > deadline:
+                raise AssertionError("expected %s, the game shows %s" % (expected, state))
+            self.no_errors()
+            time.sleep(0.05)
+
+    def no_errors(self):
+        text = self.game.output() + self.game.stderr + "".join(self.game._output["stderr"])
+        assert "Traceback" not in text, text[text.index("Traceback") - 200:][:3000]
+
+    def shot(self, name):
+        path = self.game.screenshot(os.path.join(self.game.dir, name + ".png"))
+        match_golden(path, os.path.join(GOLDEN, "%s-%s.png" % (self.route, name)))
+        return path
+
+    def keys(self, steps):
+        for kind, key, *rest in steps:
+            if kind == "tap":
+                self.tap(key)
+            elif kind == "hold":
+                self.hold(key, rest[0])
+
+    def play(self, steps, on_save=None):
+        for index, (kind, name, *rest) in enumerate(steps):
+            if kind != "checkpoint":
+                self.keys([(kind, name, *rest)])
+                continue
+            expected = rest[0]
+            state = self.reached(expected)
+            golden = self._golden_name(name, expected)
+            if golden:
+                self.shot(golden)
+            if name == "save point":
+                if on_save and on_save(state):
+                    return steps[index + 1:]
+                self.tap("Escape")
+        return []
+
+    def _golden_name(self, name, expected):
+        """Screenshots at each area's arrival, the first dialogue, the inventory, the credits."""
+        for key, golden in (("area", "area-" + str(expected.get("area"))), ("dialogue", "dialogue"),
+                            ("inventory_open", "inventory"), ("credits", "credits")):
+            if expected.get(key) and golden not in self.shots:
+                self.shots.add(golden)
+                return golden
+        return None
+
+
+def _matches(seen, wanted, key):
+    if key == "flags":
+        return seen is not None and set(wanted) <= set(seen)
+    if key == "dialogue" and wanted is True:
+        return bool(seen)
+    return seen == wanted
+
+
+def _new_game(data, route):
+    game = Game(package=os.path.join(SOURCE_DIR, "game"),
+                env={"BRACKWATER_CONSOLE_ECHO": "1"})
+    game.env["BW_GAME_STATE"] = game.path("state.json")
+    shutil.copytree(data, game.dir, dirs_exist_ok=True)
+    start = time.monotonic()
+    game.frame = lambda: int((time.monotonic() - start) * 20)   # the shipped game counts no frames
+    return game, Player(game, route)
+
+
+def _quit(game):
+    game.key_down("alt")
+    time.sleep(TAP_SECONDS)
+    game.key_down("F4")
+    time.sleep(TAP_SECONDS)
+    game.key_up("F4", "alt")
+    assert game.wait_exit() == 0, game.stderr
+
+
+def _back_to_the_menus(player):
+    """After the credits the in-game menu shows; its last entry leads to the main menu."""
+    player.tap("Return")
+    deadline = time.monotonic() + 60
+    while player.state()["credits"]:
+        assert time.monotonic() < deadline, "the credits never ended"
+        time.sleep(0.2)
+    player.keys([("tap", "Down")] * 3 + [("tap", "Return")])
+    time.sleep(1)
+    player.shot("main-menu")
+
+
+def test_the_first_route_saves_quits_loads_and_plays_to_the_credits(data):
+    name = next(iter(ROUTES))
+    route = ROUTES[name]
+    game, player = _new_game(data, name)
+    saved = {}
+
+    def save_quit_and_load(state):
+        """Slot 3 of the save menu; the same moment back after a restart and a load."""
+        player.shot("save-menu")
+        player.keys([("tap", "Down"), ("tap", "Down"), ("tap", "Return")])
+        game.wait_for_output("Saved in slot %d: " % SLOT)
+        with open(game.path("saves/slot%d.json" % SLOT)) as f:
+            saved.update(json.load(f))
+        time.sleep(0.5)
+        before = game.screenshot(game.path("before-quit.png"))
+        _quit(game)
+        with open(game.path("config.cfg")) as f:
+            assert json.load(f)["save%d" % SLOT].startswith("The quay - ")
+        os.remove(player.state_file)
+        game.start()
+        time.sleep(1)   # the first frames draw the splash; a key before them is lost
+        player.keys(MENU_TO_PLAY + [("tap", "Down"), ("tap", "Return")] + [("tap", "Down")] * (SLOT - 1))
+        player.shot("load-screen")
+        player.tap("Return")
+        restored = player.reached({"area": saved["area"], "dialogue": None})
+        assert {k: restored[k] for k in SAVED_FIELDS} == {k: saved[k] for k in SAVED_FIELDS}
+        assert restored["seconds"] >= saved["seconds"]
+        game.wait_for_output("Loaded slot %d: " % SLOT)
+        time.sleep(0.5)
+        after = game.screenshot(game.path("after-load.png"))
+        # The restored scene is the saved one, whatever the notices say above it.
+        subprocess.run(["convert", before, "-resize", "200x150!", game.path("saved-scene.png")], check=True)
+        match_golden(after, game.path("saved-scene.png"), most=0.08)
+        return True
+
+    with game:
+        time.sleep(1)
+        player.shot("splash")
+        player.keys(MENU_TO_PLAY + route["select"])
+        rest = player.play(route["steps"], on_save=save_quit_and_load)
+        assert saved, "the route has no save point"
+        player.play(rest)
+        _back_to_the_menus(player)
+        player.no_errors()
+
+
+@pytest.mark.parametrize("name", list(ROUTES)[1:])
+def test_another_pair_finishes_by_its_own_route(data, name):
+    route = ROUTES[name]
+    game, player = _new_game(data, name)
+    with game:
+        player.keys(MENU_TO_PLAY + route["select"])
+        player.play(route["steps"])
+        _back_to_the_menus(player)
+        player.no_errors()
