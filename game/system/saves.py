@@ -57,6 +57,14 @@ def slot_names(config):
     return names
 
 
+def name_empty_slots(config):
+    """Names the slots never saved into "Empty" in config: the engine's load screen shows the
+    word "script" for a slot without a name, which tells a player nothing."""
+    for number in range(1, SLOTS + 1):
+        if not isinstance(config.get(slot_key(number)), str):
+            config[slot_key(number)] = EMPTY
+
+
 def write(config, number, data, area_titles=None):
     """Saves data (the adventure's dictionary) into slot number and names the slot in config.
 

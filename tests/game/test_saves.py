@@ -45,6 +45,8 @@ def test_a_save_loads_back_exactly_and_names_its_slot_for_the_load_screen(config
     assert saves.write(config, 3, SAVED) == "Warehouse - 7 min"
     assert Config(config.path)["save3"] == "Warehouse - 7 min"
     assert saves.slot_names(config) == ["Empty"] * 2 + ["Warehouse - 7 min"] + ["Empty"] * 7
+    saves.name_empty_slots(config)
+    assert [Config(config.path)["save%d" % n] for n in (1, 3, 10)] == ["Empty", "Warehouse - 7 min", "Empty"]
     game = Game()
     assert saves.load_into(game, config, "save3", Adventure)
     assert game.calls == [("restore", SAVED)]
