@@ -79,6 +79,14 @@ class Player:
         match_golden(path, os.path.join(GOLDEN, "%s-%s.png" % (self.route, name)))
         return path
 
+    def splash_shown(self, timeout=60):
+        """Waits for the first frames: a key pressed while the engine still starts up is lost."""
+        deadline = time.monotonic() + timeout
+        while _brightness(self.game.screenshot(self.game.path("start.png"))) < 0.02:
+            assert time.monotonic() < deadline, "the splash screen never showed"
+            time.sleep(0.2)
+        time.sleep(0.5)
+
     def keys(self, steps):
         for kind, key, *rest in steps:
             if kind == "tap":
@@ -112,6 +120,11 @@ class Player:
         return None
 
 
+def _brightness(png):
+    return float(subprocess.run(["convert", png, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"],
+                                check=True, capture_output=True, text=True).stdout)
+
+
 def _matches(seen, wanted, key):
     if key == "flags":
         return seen is not None and set(wanted) <= set(seen)
@@ -141,6 +154,7 @@ def _quit(game):
 
 def _back_to_the_menus(player):
     """After the credits the in-game menu shows; its last entry leads to the main menu."""
+    time.sleep(1.2)   # the roll ignores keys in its first second
     player.tap("Return")
     deadline = time.monotonic() + 60
     while player.state()["credits"]:
@@ -171,7 +185,7 @@ def test_the_first_route_saves_quits_loads_and_plays_to_the_credits(data):
             assert json.load(f)["save%d" % SLOT].startswith("The quay - ")
         os.remove(player.state_file)
         game.start()
-        time.sleep(1)   # the first frames draw the splash; a key before them is lost
+        player.splash_shown()
         player.keys(MENU_TO_PLAY + [("tap", "Down"), ("tap", "Return")] + [("tap", "Down")] * (SLOT - 1))
         player.shot("load-screen")
         player.tap("Return")
@@ -187,7 +201,7 @@ def test_the_first_route_saves_quits_loads_and_plays_to_the_credits(data):
         return True
 
     with game:
-        time.sleep(1)
+        player.splash_shown()
         player.shot("splash")
         player.keys(MENU_TO_PLAY + route["select"])
         rest = player.play(route["steps"], on_save=save_quit_and_load)
@@ -202,6 +216,7 @@ def test_another_pair_finishes_by_its_own_route(data, name):
     route = ROUTES[name]
     game, player = _new_game(data, name)
     with game:
+        player.splash_shown()
         player.keys(MENU_TO_PLAY + route["select"])
         player.play(route["steps"])
         _back_to_the_menus(player)
