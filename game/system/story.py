@@ -37,7 +37,7 @@ class Thing:
 
 THINGS = [
     Thing("keeper", "quay", "Wren, the keeper", -1.5, 0.0, model="keeper"),
-    Thing("dog", "quay", "Biscuit the dog", 4.0, 2.0, model="dog"),
+    Thing("dog", "quay", "Biscuit the dog", -5.0, 4.0, model="dog"),
     Thing("board", "quay", "the notice board", 2.0, 8.9, radius=2.5, model="board"),
     Thing("bucket", "quay", "the bait bucket", -2.0, 8.0, radius=2.5, model="bucket"),
     Thing("warehouse door", "quay", "the warehouse door", 0.0, 10.8, radius=2.8),
@@ -47,7 +47,7 @@ THINGS = [
     Thing("flag", "quay", "the harbour flag", 8.0, -9.0),
     Thing("quay door", "warehouse", "the door to the quay", 0.0, -7.2, radius=2.8),
     Thing("lantern", "warehouse", "the lantern", -1.8, -5.8, model="lantern"),
-    Thing("fuse box", "warehouse", "the fuse box", 1.8, -5.8, model="fusebox"),
+    Thing("fuse box", "warehouse", "the fuse box", 2.6, -6.4, model="fusebox"),
     Thing("oil", "warehouse", "the can of lamp oil", -4.2, -3.8, radius=2.5, model="oilcan"),
     Thing("cat", "warehouse", "Pepper the cat", 5.5, 5.5, y=3.45, radius=2.6, model="cat"),
     Thing("terminal", "warehouse", "the shipping clerk's terminal", -6.0, -3.0, model="terminal"),

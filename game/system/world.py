@@ -32,7 +32,7 @@ NOTICE_SECONDS = 4.0
 
 # Where a prop's model stands when that differs from where it is used: (x, y, z, heading).
 PLACES = {"tower gate": (4.0, 0.0, -4.3, 0.0), "oil": (-4.9, 0.0, -3.8, 90.0), "lantern": (-2.0, 0.0, -6.3, 0.0),
-          "fuse box": (2.0, 0.0, -6.3, 0.0), "terminal": (-6.2, 0.0, -3.0, 90.0), "bell": (-7.0, 0.0, -3.0, 0.0),
+          "fuse box": (2.6, 0.0, -6.9, 0.0), "terminal": (-6.2, 0.0, -3.0, 90.0), "bell": (-7.0, 0.0, -3.0, 0.0),
           "foghorn": (-4.0, 0.0, -1.0, 150.0), "board": (2.0, 0.0, 9.4, 180.0), "cat": (5.5, 3.45, 5.5, 200.0)}
 SOLID = {"keeper", "dog", "board", "tower gate"}
 
@@ -356,7 +356,10 @@ class Game:
     def _move(self, mover, x, z, dt):
         target = (x, mover.y - FALL_SPEED * dt, z)
         if self.room is not None and self.room.model is not None and mover.model is not None:
-            others = [a for a in self.pair if a.model is not None] + [
+            # The follower keeps out of the leader's way, but the leader walks through the
+            # follower: a partner standing in a doorway must never block the way back.
+            movers = [mover] if mover is self._leader() else self.pair
+            others = [a for a in movers if a.model is not None] + [
                 prop for ident, prop in self.props.items()
                 if ident in SOLID and prop.model is not None and story.visible(self.adventure, story.BY_ID[ident])]
             try:

@@ -7,7 +7,7 @@ import random
 from PIL import Image, ImageDraw, ImageFilter
 
 from gamedata.characters import Build, Character, figure, idle_pose
-from gamedata.mesh import Mesh, mtl, rotate_x, rotate_y
+from gamedata.mesh import Mesh, mtl, rotate_y
 
 ROOM_MATERIALS = {
     "quay": [("stone", (0.62, 0.62, 0.64)), ("wall", (0.5, 0.46, 0.42)), ("wood", (0.55, 0.38, 0.22)),
@@ -43,13 +43,11 @@ class Room:
             start = z0 + depth * i
             self.box(material, (x, height / 2, (start + z1) / 2), (width, height, z1 - start))
 
-    def ramp(self, material, x, z0, z1, width, rise, thickness=0.2):
-        """A slab rising by `rise` from z0 to z1."""
-        run = z1 - z0
-        angle = math.atan2(rise, run)
-        length = math.hypot(rise, run)
-        centre = (x, rise / 2 - thickness / 2 * math.cos(angle), (z0 + z1) / 2 + thickness / 2 * math.sin(angle))
-        self.box(material, centre, (width, thickness, length), turn=lambda v: rotate_x(v, angle))
+    def ramp(self, material, x, z0, z1, width, rise, steps=10):
+        """A loading ramp rising by `rise` from z0 to z1, built as shallow cleated steps: the
+        collision treats level and upright faces exactly, where a tilted face's normal in the
+        mover's ellipsoid space comes out wrong and lets a figure sink through it."""
+        self.stairs(material, x, z0, z1, width, rise, steps)
 
 
 def quay():
@@ -96,8 +94,8 @@ def warehouse():
     for x, z, s in ((-3.5, 6, 1.2), (-2.2, 6.3, 1.0), (-3, 4.6, 0.8), (1.5, 6.5, 1.1)):
         r.box("crate", (x, s / 2, z), (s, s, s))
     r.box("wood", (-6.2, 0.4, -3), (1.2, 0.8, 1.6))                    # the clerk's desk
-    for x in (-2, 2):
-        r.box("wood", (x, 0.8, -6.45), (0.15, 1.6, 0.15))              # the lantern's and the fuse box's posts
+    for x, z in ((-2, -6.45), (2.6, -7.05)):
+        r.box("wood", (x, 0.8, z), (0.15, 1.6, 0.15))                  # the lantern's and the fuse box's posts
     return r.mesh
 
 

@@ -1,0 +1,189 @@
+"""Two complete walkthroughs of the shipped adventure, as data, and the driver that plays them
+with real keys.
+
+The game writes its state every frame to the file $BW_GAME_STATE names: the saved-game fields
+(area, characters with x, y, z and heading, controlled, inventory, flags, seconds) plus
+"dialogue" (the lines of an open box, or None), "inventory_open", "credits", "target" (the thing
+Return acts on, or None) and "frame_seconds". Steps:
+
+    ("select", key)          a key on the character select screen (from New Game on)
+    ("tap", key)             press and release (xdotool names: "Return", "Tab", "Control_R")
+    ("goto", x, z)           walk the controlled character there (closed loop over the state)
+    ("face", heading)        turn it to that heading (degrees; 0 is +z, 90 is +x)
+    ("checkpoint", name, expected)
+
+`expected` may hold "area", "controlled", "target", "inventory" (exactly), "flags" (all
+present), "dialogue" (True: a box is open; None: none is), "inventory_open", "credits".
+At the checkpoint "save point" the save menu has just opened: the test drives and closes it.
+
+Walking and turning are steered by the state the game reports rather than by hold times, so a
+slow frame or a slow key event moves nothing off the route.
+"""
+import math
+import time
+
+SPLASHES = [("tap", "Return"), ("tap", "Return")]
+
+ROUTES = {
+    # The phone and the lighter: the harbour office's number from the notice board opens the
+    # warehouse, the phone's torch lights it, a fish from the bucket tempts the cat, and Orla's
+    # lighter lights the lamp.
+    "joss-orla": {
+        "pair": ("JossHartle", "OrlaVance"),
+        "select": [("tap", "Return"), ("tap", "Return"), ("tap", "Return"), ("tap", "Return")],
+        "steps": [
+            ("checkpoint", "on the quay", {"area": "quay", "controlled": 0, "dialogue": None}),
+            ("goto", 0.0, -0.8), ("face", 298.0),
+            ("checkpoint", "at the keeper", {"target": "keeper"}),
+            ("tap", "Return"),
+            ("checkpoint", "dialogue with keeper", {"dialogue": True, "inventory": ["matches"]}),
+            ("tap", "Return"),
+            ("goto", 0.0, 8.6), ("face", 270.0),
+            ("checkpoint", "at the bucket", {"target": "bucket"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("face", 90.0),
+            ("checkpoint", "at the notice board", {"target": "board", "inventory": ["matches", "fish"]}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "save point", {"flags": ["read board"], "dialogue": None}),
+            ("tap", "Control_R"),
+            ("checkpoint", "inventory open", {"inventory_open": True}),
+            ("tap", "Control_R"),
+            ("face", 0.0),
+            ("checkpoint", "at the warehouse door", {"target": "warehouse door", "inventory_open": False}),
+            ("tap", "Return"),
+            ("checkpoint", "warehouse open", {"flags": ["warehouse open"], "dialogue": True}),
+            ("tap", "Return"), ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "entered warehouse", {"area": "warehouse", "dialogue": None, "target": "lantern"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "warehouse lit", {"flags": ["warehouse lit"]}),
+            ("goto", -3.0, -4.3), ("face", 290.0),
+            ("checkpoint", "at the oil", {"target": "oil"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("goto", 5.5, -1.8), ("goto", 5.5, 3.5),
+            ("checkpoint", "on the platform", {"target": "cat"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "key from the cat", {"flags": ["cat moved"],
+                                                "inventory": ["matches", "oil", "lighthouse key"]}),
+            ("goto", 5.5, -1.8), ("goto", 0.0, -5.8), ("face", 180.0),
+            ("checkpoint", "at the way out", {"target": "quay door"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "back on the quay", {"area": "quay"}),
+            ("goto", 9.0, -4.0), ("face", 90.0),
+            ("checkpoint", "at the gate", {"target": "gate"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "entered lighthouse", {"area": "lighthouse"}),
+            ("goto", 2.6, -5.8), ("face", 73.0),
+            ("checkpoint", "at the tower gate", {"target": "tower gate"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "tower open", {"flags": ["tower open"]}),
+            ("goto", 4.0, -4.6), ("goto", 4.0, 5.0),
+            ("tap", "Tab"),
+            ("checkpoint", "Orla at the lamp", {"controlled": 1, "target": "lamp"}),
+            ("tap", "Return"),
+            ("checkpoint", "lamp lit", {"flags": ["lamp lit", "finished"], "dialogue": True}),
+            ("tap", "Return"),
+            ("checkpoint", "credits", {"credits": True}),
+        ],
+    },
+    # The computer person and the animal person, without Wren's matches or the fish: Dov opens
+    # the keypad and mends the fuses, Pell talks the cat round, Dov mends the lamp's igniter.
+    "dov-pell": {
+        "pair": ("DovKestrel", "PellArden"),
+        "select": [("tap", "Return"), ("tap", "Right"), ("tap", "Right"), ("tap", "Right"), ("tap", "Return"),
+                   ("tap", "Return"), ("tap", "Return")],
+        "steps": [
+            ("checkpoint", "on the quay", {"area": "quay", "controlled": 0}),
+            ("goto", 0.0, 8.6), ("face", 0.0),
+            ("checkpoint", "at the warehouse door", {"target": "warehouse door"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "warehouse open", {"flags": ["warehouse open"], "inventory": []}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "entered warehouse", {"area": "warehouse"}),
+            ("goto", 1.2, -5.4), ("face", 120.0),
+            ("checkpoint", "at the fuse box", {"target": "fuse box"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "warehouse lit", {"flags": ["warehouse lit"]}),
+            ("goto", -3.0, -4.3), ("face", 290.0),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "oil", {"inventory": ["oil"]}),
+            ("goto", 5.5, -1.8),
+            ("tap", "Tab"),
+            ("goto", 5.5, 3.5),
+            ("checkpoint", "Pell at the cat", {"controlled": 1, "target": "cat"}),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "key from the cat", {"flags": ["cat moved"], "inventory": ["oil", "lighthouse key"]}),
+            ("goto", 5.5, -1.8), ("goto", 0.0, -5.8), ("face", 180.0),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "back on the quay", {"area": "quay"}),
+            ("goto", 9.0, -4.0), ("face", 90.0),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "entered lighthouse", {"area": "lighthouse"}),
+            ("goto", 2.6, -5.8), ("face", 73.0),
+            ("tap", "Return"), ("tap", "Return"),
+            ("checkpoint", "tower open", {"flags": ["tower open"]}),
+            ("goto", 4.0, -4.6), ("goto", 4.0, 5.0),
+            ("tap", "Tab"),
+            ("checkpoint", "Dov at the lamp", {"controlled": 0, "target": "lamp"}),
+            ("tap", "Return"),
+            ("checkpoint", "lamp lit", {"flags": ["lamp lit", "finished"]}),
+            ("tap", "Return"),
+            ("checkpoint", "credits", {"credits": True}),
+        ],
+    },
+}
+
+TURN_SPEED = 120.0   # degrees a second, as the game turns
+WALK_SPEED = 3.0     # units a second
+
+
+def mismatches(state, expected):
+    """The expected values that the state does not show, as (key, value in the state)."""
+    wrong = []
+    for key, value in expected.items():
+        actual = state.get(key)
+        if key == "flags":
+            ok = set(value) <= set(actual)
+        elif key == "dialogue":
+            ok = (actual is not None) == (value is True)
+        else:
+            ok = actual == value
+        if not ok:
+            wrong.append((key, actual))
+    return wrong
+
+
+def leader(state):
+    c = state["characters"][state["controlled"]]
+    return c["x"], c["z"], c["heading"]
+
+
+def _turn_towards(heading, hold, state, tolerance):
+    _, _, now = leader(state())
+    diff = (heading - now + 180.0) % 360.0 - 180.0
+    if abs(diff) <= tolerance:
+        return True
+    # Short holds, shorter than the turn, so that a late key release never overshoots far.
+    hold("Left" if diff > 0 else "Right", min(abs(diff) / TURN_SPEED * 0.6, 0.5))
+    return False
+
+
+def drive(step, tap, hold, state, timeout=60.0):
+    """Plays one movement step. tap(key) presses a key, hold(key, seconds) holds it, state()
+    reads the state file. Returns when the character is there; raises AssertionError on timeout."""
+    deadline = time.monotonic() + timeout
+    kind = step[0]
+    while time.monotonic() < deadline:
+        if kind == "face":
+            if _turn_towards(step[1], hold, state, 6.0):
+                return
+        elif kind == "goto":
+            x, z, _ = leader(state())
+            dx, dz = step[1] - x, step[2] - z
+            distance = math.hypot(dx, dz)
+            if distance <= 0.45:
+                return
+            if _turn_towards(math.degrees(math.atan2(dx, dz)) % 360.0, hold, state, 10.0):
+                hold("Up", min(distance / WALK_SPEED * 0.6, 1.2))
+        else:
+            raise ValueError("not a movement step: %r" % (step,))
+    raise AssertionError("step %r not done within %s s: state %r" % (step, timeout, state()))
