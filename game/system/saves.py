@@ -73,7 +73,7 @@ def write(config, number, data, area_titles=None):
     """
     folder = directory(config)
     try:
-        text = json.dumps(data, sort_keys=True, indent=1)
+        text = json.dumps(data, sort_keys=True, indent=1, allow_nan=False)
     except (TypeError, ValueError) as error:
         raise SaveError("Could not save in slot %d: %s. The previous save is kept." % (number, error))
     try:
