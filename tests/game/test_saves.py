@@ -82,7 +82,7 @@ def test_a_slot_that_cannot_be_loaded_says_why_and_starts_a_new_game(config, cap
 
 @pytest.mark.parametrize("failing, reason", [
     ("fsync", "No space left on device"), ("replace", "No space left on device"),
-    ("makedirs", "No space left on device"), (None, "Out of range float values are not JSON compliant"),
+    ("makedirs", "No space left on device"), (None, "Out of range float values are not JSON compliant: nan"),
 ])
 def test_a_save_that_fails_midway_keeps_the_previous_one_and_its_name(config, monkeypatch, failing, reason):
     saves.write(config, 2, SAVED)
