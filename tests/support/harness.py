@@ -137,9 +137,10 @@ class Game:
             chunks.append(line.decode(errors="replace"))
         stream.close()
 
-    def output(self):
-        """Everything the game has written to standard output so far."""
-        return self.stdout + "".join(self._output["stdout"]) if self._readers else self.stdout
+    def output(self, stream="stdout"):
+        """Everything the game has written to standard output (or "stderr") so far."""
+        done = getattr(self, stream)
+        return done + "".join(self._output[stream]) if self._readers else done
 
     def wait_for_output(self, text, timeout=30, start=0):
         """Waits until the game's standard output, from character `start` on, holds `text`;
@@ -305,26 +306,26 @@ def solid_png(path, rgb, size=64):
                     "PNG32:" + path], check=True)
 
 
-GOLDEN_SIZE = "200x150"   # small enough to commit, and blind to a shift of a pixel or two
-
-
-def match_golden(png, golden, fuzz=12, most=0.03):
-    """Compares a screenshot, scaled down to GOLDEN_SIZE, with a golden image: fails when more
-    than `most` of the pixels differ by more than `fuzz` percent. BW_UPDATE_GOLDENS=1 writes the
-    golden instead. A failure keeps the actual picture beside the golden, as NAME.actual.png."""
+def match_golden(png, golden, fuzz=12, most=0.03, region=None):
+    """Compares a screenshot, scaled to a quarter (small enough to commit, and blind to a shift of
+    a pixel or two), with a golden image: fails when more than `most` of the pixels differ by more
+    than `fuzz` percent. `region` (x, y, width, height) compares only that part of the screen.
+    BW_UPDATE_GOLDENS=1 writes the golden instead. A failure keeps the actual picture beside the
+    golden, as NAME.actual.png."""
     small = png[:-len(".png")] + ".small.png"
-    subprocess.run(["convert", png, "-resize", GOLDEN_SIZE + "!", "PNG24:" + small], check=True)
-    if os.environ.get("BW_UPDATE_GOLDENS") == "1" or not os.path.exists(golden):
-        if os.environ.get("BW_UPDATE_GOLDENS") != "1":
-            raise AssertionError("no golden %s; run with BW_UPDATE_GOLDENS=1 to write it" % golden)
+    crop = ["-crop", "%dx%d+%d+%d" % (region[2], region[3], region[0], region[1]), "+repage"] if region else []
+    subprocess.run(["convert", png, *crop, "-resize", "25%", "PNG24:" + small], check=True)
+    if os.environ.get("BW_UPDATE_GOLDENS") == "1":
         os.makedirs(os.path.dirname(golden), exist_ok=True)
         shutil.copyfile(small, golden)
         return
+    if not os.path.exists(golden):
+        raise AssertionError("no golden %s; run with BW_UPDATE_GOLDENS=1 to write it" % golden)
     out = subprocess.run(["compare", "-metric", "AE", "-fuzz", "%d%%" % fuzz, small, golden, "null:"],
                          capture_output=True, text=True)
-    differing = float(out.stderr.split()[0]) / (200 * 150)
-    print("GOLDEN", golden, differing)  # CALIBRATION
-    if differing > 1.0:
+    width, height = image_size(small)
+    differing = float(out.stderr.split()[0]) / (width * height)
+    if differing > most:
         shutil.copyfile(small, golden[:-len(".png")] + ".actual.png")
         raise AssertionError("%s: %.1f%% of the pixels differ (at most %.1f%%); the actual picture is "
                              "beside it as .actual.png" % (golden, differing * 100, most * 100))
