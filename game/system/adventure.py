@@ -7,6 +7,7 @@ import math
 VERSION = 1
 
 AREAS = ["quay", "warehouse", "lighthouse"]
+WORLD_SIZE = 100.0   # how far from an area's middle anything can stand, in any direction
 
 # id: (first name, ability), as the character select screen describes them.
 CHARACTERS = {
@@ -112,6 +113,9 @@ class Adventure:
         for character, saved in zip(adventure.characters, characters):
             for key in ("x", "y", "z", "heading"):
                 setattr(character, key, _number(saved.get(key), "character %s" % key))
+                # Every area lies well inside this; farther out the collision refuses to work.
+                if key != "heading" and abs(getattr(character, key)) > WORLD_SIZE:
+                    raise ValueError("saved game: character %s %r is outside the world" % (key, saved[key]))
         if d["controlled"] not in (0, 1) or isinstance(d["controlled"], bool):
             raise ValueError("saved game: controlled must be 0 or 1, not %r" % (d["controlled"],))
         adventure.controlled = d["controlled"]

@@ -28,11 +28,10 @@ INTERACT_RADIUS = 2.2
 
 
 class Thing:
-    def __init__(self, ident, area, name, x, z, y=0.0, radius=INTERACT_RADIUS, model=None, sound=None):
+    def __init__(self, ident, area, name, x, z, y=0.0, radius=INTERACT_RADIUS, model=None):
         self.ident, self.area, self.name = ident, area, name
         self.x, self.y, self.z, self.radius = x, y, z, radius
         self.model = model          # the prop drawn there (Models/Props/<model>.obj), if any
-        self.sound = sound          # an ambient effect it makes now and then
 
 
 THINGS = [
@@ -43,7 +42,7 @@ THINGS = [
     Thing("warehouse door", "quay", "the warehouse door", 0.0, 10.8, radius=2.8),
     Thing("gate", "quay", "the path to the lighthouse", 10.8, -4.0, radius=2.8),
     Thing("bell", "quay", "the harbour bell", -7.0, -3.0, model="bell"),
-    Thing("gulls", "quay", "the gulls", -9.0, -9.5, model="post", sound="Sounds/gulls.wav"),
+    Thing("gulls", "quay", "the gulls", -9.0, -9.5, model="post"),
     Thing("flag", "quay", "the harbour flag", 8.0, -9.0),
     Thing("quay door", "warehouse", "the door to the quay", 0.0, -7.2, radius=2.8),
     Thing("lantern", "warehouse", "the lantern", -1.8, -5.8, model="lantern"),
@@ -53,7 +52,7 @@ THINGS = [
     Thing("terminal", "warehouse", "the shipping clerk's terminal", -6.0, -3.0, model="terminal"),
     Thing("path", "lighthouse", "the path back to the quay", 0.0, -8.8, radius=2.8),
     Thing("tower gate", "lighthouse", "the gate to the tower stairs", 4.0, -5.4, model="gate"),
-    Thing("foghorn", "lighthouse", "the foghorn", -4.0, -1.0, model="horn", sound="Sounds/foghorn.wav"),
+    Thing("foghorn", "lighthouse", "the foghorn", -4.0, -1.0, model="horn"),
     Thing("lamp", "lighthouse", "the great lamp", 2.0, 4.8, y=2.4, radius=3.0),
 ]
 BY_ID = {t.ident: t for t in THINGS}

@@ -14,6 +14,7 @@ import physics
 import sound
 
 from system import state, story
+from system.words import key_name, wrap
 from system.adventure import AREAS, Adventure
 
 CHARACTERS = {   # id: file prefix, as tools/make_game_data.py writes them
@@ -43,24 +44,12 @@ LIGHTS = {"quay": ((0.38, 0.36, 0.4), (1.0, 0.82, 0.66)), "warehouse": ((0.32, 0
 # Sounds the places make now and then: (file, x, z, every so many seconds).
 AMBIENCE = {"quay": [("Sounds/gulls.wav", -9.0, -9.5, 9.0), ("Sounds/water.wav", 0.0, -14.0, 4.0)],
             "warehouse": [],
-            "lighthouse": [("Sounds/water.wav", 0.0, -12.0, 5.0), ("Sounds/gulls.wav", 8.0, 8.0, 13.0)]}
-KEY_NAMES = {8: "Backspace", 9: "Tab", 13: "Return", 27: "Escape", 32: "Space", 273: "Up", 274: "Down",
-             275: "Right", 276: "Left", 303: "Right Shift", 304: "Left Shift", 305: "Right Ctrl",
-             306: "Left Ctrl", 307: "Right Alt", 308: "Left Alt"}
+            "lighthouse": [("Sounds/water.wav", 0.0, -12.0, 5.0), ("Sounds/gulls.wav", 8.0, 8.0, 13.0),
+                           ("Sounds/foghorn.wav", -4.0, -1.0, 24.0)]}
 
 
 def _say(text):
     print(text)
-
-
-def key_name(number):
-    if number in KEY_NAMES:
-        return KEY_NAMES[number]
-    if isinstance(number, int) and 282 <= number <= 296:
-        return "F%d" % (number - 281)
-    if isinstance(number, int) and 33 <= number < 127:
-        return chr(number).upper()
-    return "key %s" % number
 
 
 class Actor:
@@ -74,6 +63,7 @@ class Actor:
         self.rotangle = heading
         self.heading = heading
         self.frame = 0.0
+        self.nudges = 0
 
 
 class Game:
@@ -129,6 +119,8 @@ class Game:
 
     def enter_area(self, name, came_from=None):
         """Puts the pair at the area's entrance (the follower behind) and plays its music."""
+        if self.adventure is None:
+            self._begin(Adventure("JossHartle", "MinaSorrel"))
         a = self.adventure
         if came_from is None:
             came_from = a.area if a.area != name else None
@@ -369,7 +361,17 @@ class Game:
                 target = (x, mover.y, z)
         else:
             target = (x, max(0.0, target[1]), z)
+        wanted = math.hypot(x - mover.x, z - mover.z)
+        stuck = wanted > 0.01 and math.hypot(target[0] - mover.x, target[2] - mover.z) < 0.1 * wanted
         mover.x, mover.y, mover.z = target
+        # Crossing a step's edge at a slant, the sweep can leave the figure a little inside the
+        # step, after which every move is refused; a lift of a few centimetres frees it. A few
+        # lifts in a row at most, so that nobody climbs a wall by walking into it.
+        if stuck and mover.nudges < 3:
+            mover.nudges += 1
+            mover.y += 0.12
+        elif not stuck:
+            mover.nudges = 0
         if mover.y < -3.0:     # fell through a gap: back where the area is entered
             mover.y = 0.05
 
@@ -476,8 +478,8 @@ class Game:
             return
         try:
             sway = math.sin(self.clock * 0.7)
-            self.flag.wind(6.0 + 2.0 * sway, 0.0, 2.0 * sway)
-            self.flag.step(0.016)
+            self.flag.wind(1.4 + 0.6 * sway, 0.0, 0.5 * sway)
+            self.flag.step(min(self.frame_seconds, 0.05))
             self.flag.draw()
         except Exception as error:   # the flag is decoration: the game goes on without it
             _say("flag: %s" % error)
@@ -529,7 +531,7 @@ class Game:
         width, height = graphics.getwindowsize()
         wrapped = []
         for line in lines:
-            wrapped += _wrap(line, int((width - 100) / 10.5))
+            wrapped += wrap(line, int((width - 100) / 10.5))
         top = height - 60 - 26 * len(wrapped) - 24
         _box(30, top, width - 60, 26 * len(wrapped) + 20)
         for k, line in enumerate(wrapped):
@@ -568,17 +570,6 @@ def _box(x, y, w, h):
     graphics.drawrect(x, y, w, h, 0.04, 0.06, 0.1, 0.78)
     graphics.drawrect(x, y, w, 2, 0.9, 0.8, 0.5, 0.9)
     graphics.pop2d()
-
-
-def _wrap(text, columns):
-    lines, line = [], ""
-    for word in text.split():
-        if line and len(line) + 1 + len(word) > columns:
-            lines.append(line)
-            line = word
-        else:
-            line = (line + " " + word).strip()
-    return lines + [line]
 
 
 _SAVEMENU = []

@@ -17,7 +17,9 @@ present), "dialogue" (True: a box is open; None: none is), "inventory_open", "cr
 At the checkpoint "save point" the save menu has just opened: the test drives and closes it.
 
 Walking and turning are steered by the state the game reports rather than by hold times, so a
-slow frame or a slow key event moves nothing off the route.
+slow frame or a slow key event moves nothing off the route. The file appears with the first frame
+of play; under load the splash screens and menus need a second or so per key before that.
+Played by hand under Xvfb on a loaded machine: joss-orla about 6 minutes, dov-pell about 4.
 """
 import math
 import time

@@ -4,8 +4,8 @@ import json
 
 import pytest
 
-from system import story
-from system.adventure import CHARACTERS, Adventure
+from system import story, words
+from system.adventure import CHARACTERS, FLAGS, Adventure
 
 
 def play_through(first, second, skip=()):
@@ -79,6 +79,7 @@ def test_a_saved_adventure_round_trips_through_json():
     (lambda d: d["characters"][1].update(id="JossHartle"), "saved game: the two characters must differ"),
     (lambda d: d["characters"][0].update(x="1"), "saved game: character x must be a finite number, not '1'"),
     (lambda d: d["characters"][0].update(z=float("nan")), "saved game: character z must be a finite number"),
+    (lambda d: d["characters"][1].update(y=1e30), "saved game: character y 1e+30 is outside the world"),
     (lambda d: d.update(controlled=True), "saved game: controlled must be 0 or 1"),
     (lambda d: d.update(inventory=["cake"]), "saved game: unknown item 'cake'"),
     (lambda d: d.update(flags="lamp lit"), "saved game: the flags must be a list"),
@@ -97,3 +98,80 @@ def test_malformed_saves_are_refused_with_a_clear_message(change, message):
 def test_the_credits_last_until_the_last_line_is_half_way_up():
     # Size 12 lines advance 14 pixels, size 30 ones 35; the third line starts at 49.
     assert story.credits_seconds("<s 30>\nA\n<s 12>\nB\nC\n", 600) == pytest.approx((49 + 300) / 20 + 1)
+
+
+@pytest.mark.parametrize("heading,dx,dz,expected", [
+    (0.0, 0.0, 1.0, 0.0), (0.0, -1.0, 0.0, 90.0), (0.0, 1.0, 0.0, -90.0), (0.0, 0.0, -1.0, 180.0),
+    (90.0, 1.0, 0.0, 0.0), (90.0, 0.0, 1.0, 90.0), (270.0, 0.0, 1.0, -90.0),
+])
+def test_bearings_are_measured_from_the_facing_positive_to_the_right(heading, dx, dz, expected):
+    assert (story.bearing(heading, dx, dz) - expected + 180.0) % 360.0 - 180.0 == pytest.approx(0.0, abs=1e-9)
+
+
+def test_the_keeper_hints_at_the_next_step_as_the_story_goes_on():
+    a = Adventure("JossHartle", "OrlaVance")
+    hints = [story.hint(a)]
+    for flags, items in ((["warehouse open"], []), (["cat moved"], ["lighthouse key"]), ([], ["oil"])):
+        a.flags.update(flags)
+        a.inventory += items
+        hints.append(story.hint(a))
+    assert [h.split()[0] for h in hints] == ["The", "Pepper", "The", "Take"] and len(set(hints)) == 4
+
+
+@pytest.mark.parametrize("area,x,z,y,expected", [
+    ("quay", 0.0, 0.0, 0.0, "stone"), ("quay", 0.0, -9.0, 0.0, "wood"), ("warehouse", 0.0, 0.0, 0.0, "wood"),
+    ("lighthouse", 0.0, 0.0, 0.0, "stone"), ("lighthouse", 4.0, 0.0, 1.2, "wood"),
+])
+def test_footsteps_sound_of_what_is_underfoot(area, x, z, y, expected):
+    assert story.surface(area, x, z, y) == expected
+
+
+def test_bound_keys_are_named_as_a_player_knows_them_and_text_wraps_between_words():
+    assert [words.key_name(k) for k in (13, 305, 284, 97, 999)] == ["Return", "Right Ctrl", "F3", "A", "key 999"]
+    assert words.wrap("a bb ccc dddddd e", 6) == ["a bb", "ccc", "dddddd", "e"]
+
+
+def test_every_thing_answers_every_character_before_during_and_after_the_story():
+    stages = [(set(), []), ({"warehouse open", "warehouse lit"}, ["fish", "oil"]),
+              (set(FLAGS), ["matches"])]
+    for ident in CHARACTERS:
+        partner = next(other for other in CHARACTERS if other != ident)
+        for flags, items in stages:
+            for thing in story.THINGS:
+                a = Adventure(ident, partner, thing.area)
+                a.flags, a.inventory = set(flags), list(items)
+                verb, run = story.action(a, thing)
+                outcome = run()
+                assert verb and outcome.lines and all(outcome.lines), (ident, thing.ident, flags)
+                assert outcome.goto in (None, *story.AREAS)
+
+
+def test_every_way_out_arrives_at_an_entrance_kept_for_it():
+    arrivals = set()
+    for thing in story.THINGS:
+        a = Adventure("JossHartle", "OrlaVance", thing.area)
+        a.flags.add("warehouse open")
+        outcome = story.perform(a, thing.ident)
+        if outcome.goto:
+            assert thing.area in story.AREAS[outcome.goto]["entrances"], thing.ident
+            arrivals.add(outcome.goto)
+    assert arrivals == set(story.AREAS)
+
+
+@pytest.mark.parametrize("first,second,area,message", [
+    ("JossHartle", "Nobody", "quay", "unknown character 'Nobody'"),
+    ("JossHartle", "JossHartle", "quay", "the two characters must differ, both are 'JossHartle'"),
+    ("JossHartle", "OrlaVance", "moon", "unknown area 'moon'"),
+])
+def test_a_new_adventure_refuses_a_wrong_pair_or_place(first, second, area, message):
+    with pytest.raises(ValueError, match=message):
+        Adventure(first, second, area)
+
+
+def test_the_inventory_lists_what_is_carried_in_the_order_it_was_found():
+    a = Adventure("JossHartle", "OrlaVance")
+    assert story.inventory_lines(a) == ["You carry nothing yet."]
+    a.give("oil")
+    a.give("matches")
+    a.give("oil")
+    assert story.inventory_lines(a) == ["You carry:", "- a can of lamp oil", "- a box of matches, from Wren"]
