@@ -12,6 +12,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 
 SOURCE_DIR = os.environ.get("BW_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -66,6 +67,7 @@ class Game:
         self.window = None
         self.stdout = ""
         self.stderr = ""
+        self._readers = []
 
     def write(self, path, text):
         full = os.path.join(self.dir, path)
@@ -80,6 +82,13 @@ class Game:
     def start(self, wait_frames=3):
         self.process = subprocess.Popen([EXECUTABLE], cwd=self.dir, env=self.env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        # Read while the game runs: a game that prints much would otherwise stall on a full pipe,
+        # and a test can wait for what the game says.
+        self._output = {"stdout": [], "stderr": []}
+        self._readers = [threading.Thread(target=self._read, args=(stream, self._output[name]), daemon=True)
+                         for name, stream in (("stdout", self.process.stdout), ("stderr", self.process.stderr))]
+        for reader in self._readers:
+            reader.start()
         self.wait_for_frame(wait_frames)
         self.window = self._find_window()
         subprocess.run(["xdotool", "windowfocus", "--sync", self.window], check=False,
@@ -113,12 +122,40 @@ class Game:
         return self.process.poll() is None
 
     def _collect(self):
-        if self.process and self.process.returncode is not None and self.process.stdout:
-            self.stdout += self.process.stdout.read().decode(errors="replace")
-            self.stderr += self.process.stderr.read().decode(errors="replace")
-            self.process.stdout.close()
-            self.process.stderr.close()
-            self.process.stdout = self.process.stderr = None
+        if self.process and self.process.returncode is not None and self._readers:
+            for reader in self._readers:
+                reader.join(timeout=10)
+            self._readers = []
+            self.stdout += "".join(self._output["stdout"])
+            self.stderr += "".join(self._output["stderr"])
+
+    @staticmethod
+    def _read(stream, chunks):
+        for line in iter(stream.readline, b""):
+            chunks.append(line.decode(errors="replace"))
+        stream.close()
+
+    def output(self, stream="stdout"):
+        """Everything the game has written to standard output (or "stderr") so far."""
+        done = getattr(self, stream)
+        return done + "".join(self._output[stream]) if self._readers else done
+
+    def wait_for_output(self, text, timeout=30, start=0):
+        """Waits until the game's standard output, from character `start` on, holds `text`;
+        returns the position just past it."""
+        deadline = time.monotonic() + timeout
+        while True:
+            found = self.output().find(text, start)
+            if found >= 0:
+                return found + len(text)
+            if self.process.poll() is not None:
+                self._collect()
+                raise AssertionError("the game exited with %s before printing %r\nstdout: %s\nstderr: %s"
+                                     % (self.process.returncode, text, self.stdout[-3000:], self.stderr[-3000:]))
+            if time.monotonic() > deadline:
+                raise AssertionError("%r not printed within %s s; the last output:\n%s"
+                                     % (text, timeout, self.output()[-3000:]))
+            time.sleep(0.02)
 
     def frame(self):
         try:
@@ -224,6 +261,10 @@ class Game:
             ids = found.stdout.split()
             if ids:
                 return ids[-1]
+            if self.process.poll() is not None:
+                self._collect()
+                raise AssertionError("the game exited with %s before its window opened\nstdout: %s\nstderr: %s"
+                                     % (self.process.returncode, self.stdout[-3000:], self.stderr[-3000:]))
             time.sleep(0.05)
         raise AssertionError("no window named Brackwater")
 
@@ -254,3 +295,29 @@ def solid_png(path, rgb, size=64):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     subprocess.run(["convert", "-size", "%dx%d" % (size, size), "xc:rgb%s" % (tuple(rgb),),
                     "PNG32:" + path], check=True)
+
+
+def match_golden(png, golden, fuzz=12, most=0.03, region=None):
+    """Compares a screenshot, scaled to a quarter (small enough to commit, and blind to a shift of
+    a pixel or two), with a golden image: fails when more than `most` of the pixels differ by more
+    than `fuzz` percent. `region` (x, y, width, height) compares only that part of the screen.
+    BW_UPDATE_GOLDENS=1 writes the golden instead, BW_UPDATE_GOLDENS=missing only where there is
+    none. A failure keeps the actual picture beside the golden, as NAME.actual.png."""
+    small = png[:-len(".png")] + ".small.png"
+    crop = ["-crop", "%dx%d+%d+%d" % (region[2], region[3], region[0], region[1]), "+repage"] if region else []
+    subprocess.run(["convert", png, *crop, "-resize", "25%", "PNG24:" + small], check=True)
+    update = os.environ.get("BW_UPDATE_GOLDENS")
+    if update == "1" or (update == "missing" and not os.path.exists(golden)):
+        os.makedirs(os.path.dirname(golden), exist_ok=True)
+        shutil.copyfile(small, golden)
+        return
+    if not os.path.exists(golden):
+        raise AssertionError("no golden %s; BW_UPDATE_GOLDENS=missing writes it" % golden)
+    out = subprocess.run(["compare", "-metric", "AE", "-fuzz", "%d%%" % fuzz, small, golden, "null:"],
+                         capture_output=True, text=True)
+    width, height = image_size(small)
+    differing = float(out.stderr.split()[0]) / (width * height)
+    if differing > most:
+        shutil.copyfile(small, golden[:-len(".png")] + ".actual.png")
+        raise AssertionError("%s: %.1f%% of the pixels differ (at most %.1f%%); the actual picture is "
+                             "beside it as .actual.png" % (golden, differing * 100, most * 100))
