@@ -4,7 +4,7 @@ import sys
 import traceback
 
 from system import config as _config
-from system import world
+from system import saves, world
 
 config = _config.Config("config.cfg")
 game = None
@@ -24,5 +24,6 @@ class Frames:
 
 def setup():
     global game
+    saves.name_empty_slots(config)
     game = world.Game(config)
     return Frames()

@@ -114,7 +114,9 @@ class Game:
         self.pair = [state.register(name, Actor(c.ident, self._load_character(c.ident)))
                      for name, c in zip(("player", "companion"), adventure.characters)]
         engine.setmenu(False)
-        self.menu_open = False
+        # Started from a menu, whose Return is still down in this frame: it must not act on
+        # whatever the pair stands in front of.
+        self.menu_open = True
         self.playing = True
 
     def enter_area(self, name, came_from=None):
