@@ -1,6 +1,7 @@
 #pragma once
 #include <GL/gl.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -170,6 +171,10 @@ public:
     Point3D GetMin() const { return m_Min; }
     Point3D GetMax() const { return m_Max; }
     void GetTriangles(std::vector<CollisionTriangle>& triangles) const;   // appends
+    // Changes with everything that may change what GetTriangles gives (loading, clearing, new
+    // triangles), to a value no model had before: one value always stands for the same triangles,
+    // so a cache keyed by it is exact even when a model is loaded where a freed one was.
+    std::uint64_t GetGeometryVersion() const { return m_GeometryVersion; }
 
     // Drawing feeds client-side vertex arrays by default; the immediate-mode path, one blend per
     // corner, gives the same pixels and stays for comparison.
@@ -220,6 +225,9 @@ private:
     Point3D m_Center, m_Min, m_Max;
     float m_Width = 0.0f, m_Length = 0.0f, m_Height = 0.0f;
     std::vector<Triangle> m_Triangles;
+    void TouchGeometry() { m_GeometryVersion = ++s_LastGeometryVersion; }
+    std::uint64_t m_GeometryVersion = 0;
+    static inline std::atomic<std::uint64_t> s_LastGeometryVersion{0};
 
     Uint32 m_FirstFrameTexCoords = 0;   // only these are referenced by faces
     // The face corner with the highest vertex index of the file being read, checked once all
