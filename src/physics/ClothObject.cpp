@@ -68,10 +68,11 @@ void ClothDealloc(PyObject* self)
     Py_TYPE(self)->tp_free(self);
 }
 
-PyObject* ClothPin(PyObject* self, PyObject* args)
+PyObject* ClothPin(PyObject* self, PyObject* args, PyObject* keywords)
 {
+    static const char* names[] = {"column", "row", "pinned", nullptr};
     int column = 0, row = 0, pinned = 1;
-    if (!PyArg_ParseTuple(args, "ii|p:pin", &column, &row, &pinned))
+    if (!PyArg_ParseTupleAndKeywords(args, keywords, "ii|p:pin", const_cast<char**>(names), &column, &row, &pinned))
         return nullptr;
     sClothState& state = StateOf(self);
     int index = MassIndex(state, column, row);
@@ -169,7 +170,7 @@ PyObject* ClothPoint(PyObject* self, PyObject* args)
 }
 
 PyMethodDef clothMethods[] = {
-    {"pin", ClothPin, METH_VARARGS, "pin(column, row[, pinned=True]): holds a grid point in place, or frees it."},
+    {"pin", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(ClothPin)), METH_VARARGS | METH_KEYWORDS, "pin(column, row[, pinned=True]): holds a grid point in place, or frees it."},
     {"wind", ClothWind, METH_VARARGS, "wind(x, y, z): a force on every point, each step until changed."},
     {"step", ClothStep, METH_VARARGS, "step(seconds): advances the simulation."},
     {"draw", ClothDraw, METH_NOARGS, "draw(): draws the cloth lit, at its position and rotation."},
@@ -197,12 +198,14 @@ PyTypeObject clothType = [] {
 
 PyTypeObject* ClothType() { return PyType_Ready(&clothType) == 0 ? &clothType : nullptr; }
 
-PyObject* NewCloth(PyObject* args)
+PyObject* NewCloth(PyObject* args, PyObject* keywords)
 {
+    static const char* names[] = {"width", "height", "columns", "rows", "texture", nullptr};
     double size[2];
     int columns = 0, rows = 0;
     const char* texture = "";
-    if (!PyArg_ParseTuple(args, "ddii|s:cloth", &size[0], &size[1], &columns, &rows, &texture))
+    if (!PyArg_ParseTupleAndKeywords(args, keywords, "ddii|s:cloth", const_cast<char**>(names), &size[0], &size[1],
+                                     &columns, &rows, &texture))
         return nullptr;
     if (!(size[0] > 0 && size[0] <= MAX_SIZE && size[1] > 0 && size[1] <= MAX_SIZE)) {
         PyErr_SetString(PyExc_ValueError, "a cloth's width and height must be more than 0 and at most 1000");

@@ -219,12 +219,12 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
     return Py_BuildValue("(fff)", result.x, result.y, result.z);
 }
 
-PyObject* physics_cloth(PyObject*, PyObject* args) { return NewCloth(args); }
+PyObject* physics_cloth(PyObject*, PyObject* args, PyObject* keywords) { return NewCloth(args, keywords); }
 
 PyMethodDef physicsMethods[] = {
     {"checkcollision", physics_checkcollision, METH_VARARGS, "Check collision for two objects."},
     {"handlecollisions", physics_handlecollisions, METH_VARARGS, "Check collisions in a room."},
-    {"cloth", physics_cloth, METH_VARARGS,
+    {"cloth", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(physics_cloth)), METH_VARARGS | METH_KEYWORDS,
      "cloth(width, height, columns, rows[, texture]): a new physics.Cloth hanging from its top corners."},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -86,7 +86,7 @@ BW_LANE_INLINE typename sLanes<N>::F Gather(const float* values, const uint32_t*
 }
 
 template <int N>
-BW_LANE_INLINE typename sLanes<N>::F Sqrt(typename sLanes<N>::F v)
+BW_LANE_INLINE typename sLanes<N>::F Sqrt(const typename sLanes<N>::F& v)
 {
     if constexpr (N == 8)
         return __builtin_ia32_sqrtps256(v);
@@ -96,7 +96,7 @@ BW_LANE_INLINE typename sLanes<N>::F Sqrt(typename sLanes<N>::F v)
 
 // Lanes where the mask is set take `fresh`, the others `old`.
 template <class F, class I>
-BW_LANE_INLINE F Blend(I mask, F fresh, F old)
+BW_LANE_INLINE F Blend(const I& mask, const F& fresh, const F& old)
 {
     return F((I(fresh) & mask) | (I(old) & ~mask));
 }
@@ -149,7 +149,7 @@ BW_LANE_INLINE void SpringPass(const sSpringPass& p)
 
 // The velocity change of cMass::Update for the force f.
 template <class F>
-BW_LANE_INLINE F VelocityChange(F f, F a, F step, bool fourStage)
+BW_LANE_INLINE F VelocityChange(const F& f, const F& a, const F& step, bool fourStage)
 {
     F k1 = f * a * step;
     if (!fourStage)

@@ -28,16 +28,11 @@ bool cTriangleBVH::PaddedBox(const CollisionTriangle& t, sBox& box)
     return true;
 }
 
-void cTriangleBVH::Clear()
+void cTriangleBVH::Build(const std::vector<CollisionTriangle>& triangles)
 {
     m_Nodes.clear();
     m_Order.clear();
     m_Unbounded.clear();
-}
-
-void cTriangleBVH::Build(const std::vector<CollisionTriangle>& triangles)
-{
-    Clear();
     std::vector<sItem> items;
     items.reserve(triangles.size());
     for (uint32_t i = 0; i < triangles.size(); ++i) {

@@ -37,16 +37,22 @@ TEST(Cloth, GridsHaveTheirMassesSpringsAndTrianglesAndBadOnesStayInert)
     struct { float width; int numX, numY; size_t springs; } cases[] = {
         {4, 2, 2, 6}, {4, 4, 5, 77}, {4, 64, 64, 23938}, {4, 1, 5, 0}, {0, 5, 5, 0}, {4, 300, 300, 0}};
     for (auto& c : cases) {
-        cCloth cloth;
-        cloth.Initialize(c.width, 4, c.numX, c.numY, 0.1f, 500, 0.5f, 300, 0.3f, 100, 0.1f);
+        cCloth cloth(c.width, 4, c.numX, c.numY, 0.1f, 500, 0.5f, 300, 0.3f, 100, 0.1f);
         EXPECT_EQ(cloth.GetSprings().size(), c.springs) << c.numX << "x" << c.numY;
         EXPECT_EQ(cloth.IsInitialized(), c.springs > 0);
-        cloth.SetCorner3(true);
-        cloth.SetCorner4(true);
+        cloth.SetAllMassesImmovable(true);   // nothing moves, and with a bad grid nothing is touched
+        for (auto setCorner : {&cCloth::SetCorner1, &cCloth::SetCorner2, &cCloth::SetCorner3, &cCloth::SetCorner4})
+            (cloth.*setCorner)(true);
+        const std::vector<cMass> before = cloth.GetMasses();
         cloth.Update(0.1f);
         EXPECT_EQ(cloth.GetSubStepsOfLastUpdate(), c.springs ? 10 : 0);
-        if (c.springs)
+        if (c.springs) {
             EXPECT_EQ(cloth.GetMesh()->m_Triangles.size(), size_t((c.numY - 1) * (2 * c.numX - 2)));
+            EXPECT_TRUE(SameBits(cloth.GetMasses().back().GetPos(), before.back().GetPos()));
+            // Neighbours of the first corner: right, then the next row.
+            EXPECT_EQ(cloth.GetMasses()[0].GetAdjacentMass(1), &cloth.GetMasses()[size_t(c.numX)]);
+            EXPECT_EQ(cloth.GetMasses()[0].GetAdjacentMass(2), nullptr);
+        }
     }
 }
 

@@ -102,6 +102,9 @@ TEST_F(PhysicsModuleTest, BadArgumentsRaiseClearErrors)
     const char* DELETED_DURING_CALL = "RuntimeError: the cModel of a model object was deleted during the call";
     struct { const char* setup; const char* call; const char* error; } cases[] = {
         {"", "physics.handlecollisions(mover, (1.0, 0.0, 0.0), room, [], 0)", "ValueError: The object list is empty"},
+        {"", "physics.handlecollisions(mover, (1.0, 0.0), room, [mover], 0)",
+         "TypeError: argument 2 must be sequence of length 3, not 2"},
+        {"del room.model", "walk((1.0, 0.0, 0.0), [mover])", "TypeError: the room has no attribute 'model'"},
         {"", "walk((1.0, 0.0, 0.0), [crate])", "TypeError: The moving object is not in the object list or has no model"},
         {"", "walk((1.0, 0.0, 0.0), [mover, object()])",
          "TypeError: an object in the list has neither a 'modelrun' nor a 'model' attribute"},
@@ -134,6 +137,7 @@ TEST_F(PhysicsModuleTest, BadArgumentsRaiseClearErrors)
         {"Rigged.victim = mover.model.this; crate.__class__ = Rigged", "walk((1.0, 0.0, 0.0), [mover, crate])",
          DELETED_DURING_CALL},
         {"", "physics.checkcollision(Box(), object())", "TypeError: the second object has no attribute 'exwidth'"},
+        {"", "physics.checkcollision(Box())", "TypeError: function takes exactly 2 arguments (1 given)"},
     };
     for (auto& c : cases) {
         ASSERT_EQ(Exec(c.setup), "") << c.setup;
@@ -148,14 +152,14 @@ TEST_F(PhysicsModuleTest, AClothHangsFromItsPinsAndFliesInTheWind)
 def corners(wind=None, pins=()):
     c = physics.cloth(2.0, 1.0, 9, 5)
     for pin in pins:
-        c.pin(*pin)
+        c.pin(*pin[:2], **pin[2])
     if wind:
         c.wind(*wind)
     for _ in range(30):
         c.step(1 / 30)
     return [c.point(*p) for p in ((0, 4), (8, 4), (8, 0))]
 calm = corners()
-held = corners(pins=((8, 4), (8, 0, False)))
+held = corners(pins=((8, 4, {}), (8, 0, {'pinned': False})))
 east, south = corners(wind=(0.5, 0, 0)), corners(wind=(0, 0, -0.5))
 c = physics.cloth(2.0, 1.0, 9, 5)
 )"),
@@ -167,21 +171,21 @@ c = physics.cloth(2.0, 1.0, 9, 5)
     EXPECT_EQ(Eval("east[0][0] > calm[0][0] + 0.05 and south[0][2] < -0.5"), "True");   // blown downwind
     struct { const char* call; const char* error; } cases[] = {
         {"physics.cloth(0, 1, 4, 4)", "ValueError: a cloth's width and height must be more than 0 and at most 1000"},
-        {"physics.cloth(1, float('nan'), 4, 4)",
-         "ValueError: a cloth's width and height must be more than 0 and at most 1000"},
         {"physics.cloth(1, 1, 1, 4)",
          "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 1 x 4"},
         {"physics.cloth(1, 1, 300, 300)",
          "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 300 x 300"},
         {"physics.cloth(1, 1, 4, 4, 'missing.png')", "ValueError: the cloth's texture 'missing.png' cannot be loaded"},
-        {"physics.cloth(1, 1, 4)", "TypeError: cloth() takes at least 4 arguments (3 given)"},
         {"physics.Cloth()", "TypeError: cannot create 'physics.Cloth' instances"},
+        {"physics.cloth(1, 1, 4)", "TypeError: cloth() missing required argument 'rows' (pos 4)"},
+        {"c.pin(0)", "TypeError: pin() missing required argument 'row' (pos 2)"},
+        {"c.point('a', 0)", "TypeError: 'str' object cannot be interpreted as an integer"},
+        {"c.step('1')", "TypeError: must be real number, not str"},
         {"c.pin(9, 0)", "ValueError: (9, 0) is outside the cloth's grid of 9 columns and 5 rows"},
         {"c.point(0, -1)", "ValueError: (0, -1) is outside the cloth's grid of 9 columns and 5 rows"},
         {"c.wind(0, float('inf'), 0)", "ValueError: the wind must be finite"},
         {"c.step(0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 0"},
         {"c.step(5.0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 5.0"},
-        {"c.step('1')", "TypeError: must be real number, not str"},
         {"c.setposition(1e39, 0, 0)", "ValueError: the position must be finite"},
         {"c.setrotation(float('nan'))", "ValueError: the angle must be finite"},
     };
@@ -197,7 +201,7 @@ TEST_F(PhysicsModuleTest, AClothIsDrawnLitAtItsPlacementAndTextured)
         std::memcpy(&pixels[i], "\xc8\x28\x5a\xff", 4);   // 200, 40, 90, opaque
     ASSERT_NE(stbi_write_png("flag.png", 16, 16, 4, pixels.data(), 16 * 4), 0);
     ASSERT_EQ(Exec("plain = physics.cloth(2.0, 1.0, 9, 5); plain.setposition(-1.0, 0.5, 0.0)\n"
-                   "flag = physics.cloth(2.0, 1.0, 9, 5, 'flag.png'); flag.setposition(-1.0, 0.5, 0.0)"),
+                   "flag = physics.cloth(2.0, 1.0, 9, 5, texture='flag.png'); flag.setposition(-1.0, 0.5, 0.0)"),
               "");
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
