@@ -64,8 +64,10 @@ int MassIndex(const sClothState& state, int column, int row)
 
 void ClothDealloc(PyObject* self)
 {
+    PyTypeObject* type = Py_TYPE(self);
     StateOf(self).~sClothState();
-    Py_TYPE(self)->tp_free(self);
+    type->tp_free(self);
+    Py_DECREF(type);   // each instance of a heap type holds a reference to it
 }
 
 PyObject* ClothPin(PyObject* self, PyObject* args, PyObject* keywords)
@@ -180,25 +182,21 @@ PyMethodDef clothMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-// A static type: it lives as long as the process, so a cloth never outlives it.
-PyTypeObject clothType = [] {
-    PyTypeObject type{};
-    Py_SET_REFCNT(reinterpret_cast<PyObject*>(&type), 1);   // what the usual static initialiser gives
-    type.tp_name = "physics.Cloth";
-    type.tp_basicsize = sizeof(sClothObject);
-    type.tp_dealloc = ClothDealloc;
-    type.tp_flags = Py_TPFLAGS_DEFAULT;
-    type.tp_doc = "A hanging cloth made by physics.cloth().";
-    type.tp_methods = clothMethods;
-    type.tp_free = PyObject_Del;
-    return type;
-}();
+PyType_Slot clothSlots[] = {
+    {Py_tp_dealloc, reinterpret_cast<void*>(ClothDealloc)},
+    {Py_tp_methods, clothMethods},
+    {Py_tp_doc, const_cast<char*>("A hanging cloth made by physics.cloth().")},
+    {0, nullptr},
+};
+
+PyType_Spec clothSpec = {"physics.Cloth", int(sizeof(sClothObject)), 0,
+                         Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, clothSlots};
 
 } // namespace
 
-PyTypeObject* ClothType() { return PyType_Ready(&clothType) == 0 ? &clothType : nullptr; }
+PyObject* CreateClothType() { return PyType_FromSpec(&clothSpec); }
 
-PyObject* NewCloth(PyObject* args, PyObject* keywords)
+PyObject* NewCloth(PyTypeObject* type, PyObject* args, PyObject* keywords)
 {
     static const char* names[] = {"width", "height", "columns", "rows", "texture", nullptr};
     double size[2];
@@ -216,8 +214,7 @@ PyObject* NewCloth(PyObject* args, PyObject* keywords)
                      MAX_MASSES, columns, rows);
         return nullptr;
     }
-    PyTypeObject* type = ClothType();
-    sClothObject* object = type ? PyObject_New(sClothObject, type) : nullptr;
+    sClothObject* object = PyObject_New(sClothObject, type);
     if (!object)
         return nullptr;
     sClothState& state = *new (&object->state) sClothState();

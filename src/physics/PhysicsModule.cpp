@@ -219,7 +219,18 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
     return Py_BuildValue("(fff)", result.x, result.y, result.z);
 }
 
-PyObject* physics_cloth(PyObject*, PyObject* args, PyObject* keywords) { return NewCloth(args, keywords); }
+// The module's state: its cloth type, released with the module.
+struct sPhysicsState
+{
+    PyObject* clothType;
+};
+
+sPhysicsState* StateOf(PyObject* module) { return static_cast<sPhysicsState*>(PyModule_GetState(module)); }
+
+PyObject* physics_cloth(PyObject* module, PyObject* args, PyObject* keywords)
+{
+    return NewCloth(reinterpret_cast<PyTypeObject*>(StateOf(module)->clothType), args, keywords);
+}
 
 PyMethodDef physicsMethods[] = {
     {"checkcollision", physics_checkcollision, METH_VARARGS, "Check collision for two objects."},
@@ -229,18 +240,35 @@ PyMethodDef physicsMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef physicsModule = {PyModuleDef_HEAD_INIT, "physics", nullptr, -1, physicsMethods,
-                             nullptr, nullptr, nullptr, nullptr};
+int physics_traverse(PyObject* module, visitproc visit, void* arg)
+{
+    if (sPhysicsState* state = StateOf(module))
+        Py_VISIT(state->clothType);
+    return 0;
+}
+
+int physics_clear(PyObject* module)
+{
+    if (sPhysicsState* state = StateOf(module))
+        Py_CLEAR(state->clothType);
+    return 0;
+}
+
+void physics_free(void* module) { physics_clear(static_cast<PyObject*>(module)); }
+
+PyModuleDef physicsModule = {PyModuleDef_HEAD_INIT, "physics", nullptr, sizeof(sPhysicsState), physicsMethods,
+                             nullptr, physics_traverse, physics_clear, physics_free};
 
 } // namespace
 
 PyObject* CreatePhysicsModule()
 {
-    PyTypeObject* clothType = ClothType();
-    if (!clothType)
-        return nullptr;
     cPyRef module = cPyRef::Steal(PyModule_Create(&physicsModule));
-    if (!module || PyModule_AddObjectRef(module.Get(), "Cloth", reinterpret_cast<PyObject*>(clothType)) < 0)
+    if (!module)
+        return nullptr;
+    sPhysicsState* state = StateOf(module.Get());   // zeroed by PyModule_Create
+    state->clothType = CreateClothType();
+    if (!state->clothType || PyModule_AddObjectRef(module.Get(), "Cloth", state->clothType) < 0)
         return nullptr;
     return module.Release();
 }
