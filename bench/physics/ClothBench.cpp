@@ -14,7 +14,7 @@
 #include <cstring>
 #include <memory>
 
-#include "physics/cCloth.h"
+#include "physics/ClothReference.h"
 
 namespace {
 
@@ -36,11 +36,10 @@ void CheckIdentical()
         return;
     checked = true;
     for (bool wide : {true, false}) {
-        cCloth::AllowWideVectors(wide);
         auto fast = MakeCloth(), reference = MakeCloth();
         for (int i = 0; i < 1000; ++i) {
-            fast->Timestep(STEP);
-            reference->TimestepReference(STEP);
+            fast->Timestep(STEP, wide);
+            TimestepReference(*reference, STEP);
         }
         for (size_t i = 0; i < fast->GetMasses().size(); ++i) {
             const cMass &a = fast->GetMasses()[i], &b = reference->GetMasses()[i];
@@ -51,23 +50,20 @@ void CheckIdentical()
             }
         }
     }
-    cCloth::AllowWideVectors(true);
 }
 
 void RunCloth(benchmark::State& state, bool fast, bool wide = true)
 {
     CheckIdentical();
-    cCloth::AllowWideVectors(wide);
     auto cloth = MakeCloth();
     for (int i = 0; i < 100; ++i)
         cloth->Timestep(STEP);   // into motion first
     for (auto _ : state) {
         if (fast)
-            cloth->Timestep(STEP);
+            cloth->Timestep(STEP, wide);
         else
-            cloth->TimestepReference(STEP);
+            TimestepReference(*cloth, STEP);
     }
-    cCloth::AllowWideVectors(true);
     state.counters["springs"] = double(cloth->GetSprings().size());
     state.counters["spring_evals_per_s"] =
         benchmark::Counter(double(cloth->GetSprings().size()), benchmark::Counter::kIsIterationInvariantRate);

@@ -14,9 +14,10 @@
 #include <memory>
 #include <random>
 
-#include "physics/CollisionModel.h"
-#include "physics/cTriangleBVH.h"
+#include "physics/CollisionReference.h"
 #include "physics/RoomGenerator.h"
+#include "physics/cCollisionRoom.h"
+#include "physics/cTriangleBVH.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ struct sScene
     std::vector<CollisionModel> others;
     std::vector<sMove> walk;
     int levels = 0;
+    cCollisionRoom prepared;
 };
 
 constexpr int WALK_MOVES = 150;
@@ -74,9 +76,10 @@ sScene& Scene(size_t triangles)
         cVector3 destination{position.x + heading.x * 0.4f, position.y - 0.25f, position.z + heading.z * 0.4f};
         CollisionModel mover = scene.mover;
         mover.position = position;
-        cVector3 result = HandleCollisions(mover, destination, scene.room, scene.others);
-        scene.walk.push_back({position, destination, result, GetCollisionLevels()});
-        scene.levels += std::min(GetCollisionLevels(), 10);
+        int levels = 0;
+        cVector3 result = HandleCollisions(mover, destination, scene.room, scene.others, scene.prepared, &levels);
+        scene.walk.push_back({position, destination, result, levels});
+        scene.levels += std::min(levels, MAX_SWEEP_LEVELS);
         position = result;
     }
     for (const sMove& move : scene.walk) {
@@ -97,7 +100,7 @@ void RunWalk(benchmark::State& state, bool fast)
     for (auto _ : state) {
         for (const sMove& move : scene.walk) {
             mover.position = move.start;
-            cVector3 result = fast ? HandleCollisions(mover, move.destination, scene.room, scene.others)
+            cVector3 result = fast ? HandleCollisions(mover, move.destination, scene.room, scene.others, scene.prepared)
                                    : HandleCollisionsReference(mover, move.destination, scene.room, scene.others);
             benchmark::DoNotOptimize(result);
         }
@@ -134,19 +137,14 @@ std::vector<std::pair<cVector3, cVector3>> EllipsoidMoves(const sScene& scene)
 void BM_FirstSweepLevel_engine(benchmark::State& state)
 {
     sScene& scene = Scene(size_t(state.range(0)));
-    CollisionModel mover = scene.mover;
-    mover.position = scene.walk[0].start;
-    HandleCollisions(mover, scene.walk[0].destination, scene.room, scene.others);
-    const std::vector<CollisionTriangle> triangles = GetRoomTriangles();
+    const std::vector<CollisionTriangle> triangles = ReferenceTriangles(scene.room, scene.others, EllipsoidScale(scene));
     cTriangleBVH index;
     index.Build(triangles);
     const auto moves = EllipsoidMoves(scene);
     int hits = 0;
     for (auto _ : state) {
         for (const auto& [from, to] : moves) {
-            Ellipsoid ellipsoid;
-            ellipsoid.center = from;
-            ellipsoid.destination = to;
+            const Ellipsoid ellipsoid{from, to};
             cVector3 d{to.x - from.x, to.y - from.y, to.z - from.z};
             float reach = (std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z) + 1.0f) * 1.001f + 0.01f;
             float nearest = 1e30f;

@@ -35,6 +35,7 @@ cModel::cModel(const char* objFileName)
 
 void cModel::Clear()
 {
+    TouchGeometry();
     m_NumFrames = 0;
     m_Vertices.clear();
     m_Normals.clear();
@@ -52,6 +53,7 @@ void cModel::AddFrame(const char* objFileName)
 {
     if (!objFileName || !std::strstr(objFileName, ".obj"))
         throw cModelException(cModelException::ME_LOAD_ERROR, "File given without .obj extension");
+    TouchGeometry();
 
     // A failed frame must not leave half of itself behind: every later frame would be read at
     // the wrong offset. Loading only appends, so remembering the sizes is enough to undo it.
@@ -427,6 +429,7 @@ void cModel::MakeStatic()
 
 void cModel::CalcExtraData()
 {
+    TouchGeometry();
     m_Center = m_Min = m_Max = Point3D{};
     const unsigned int perFrame = VerticesPerFrame();
     for (unsigned int frame = 0; frame < m_NumFrames; ++frame) {

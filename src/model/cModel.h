@@ -1,6 +1,7 @@
 #pragma once
 #include <GL/gl.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -165,6 +166,10 @@ public:
     float GetLength() const { return m_Length; }
     Point3D GetCenter() const { return m_Center; }
     void GetTriangles(std::vector<CollisionTriangle>& triangles) const;   // appends
+    // Changes with everything that may change what GetTriangles gives (loading, clearing, new
+    // triangles), to a value no model had before: one value always stands for the same triangles,
+    // so a cache keyed by it is exact even when a model is loaded where a freed one was.
+    std::uint64_t GetGeometryVersion() const { return m_GeometryVersion; }
 
     // The blend of drawing alone, without OpenGL: blends every shared vertex that
     // Animate would draw and returns their number (0 for a frame that does not exist).
@@ -211,6 +216,9 @@ private:
     Point3D m_Center, m_Min, m_Max;
     float m_Width = 0.0f, m_Length = 0.0f, m_Height = 0.0f;
     std::vector<Triangle> m_Triangles;
+    void TouchGeometry() { m_GeometryVersion = ++s_LastGeometryVersion; }
+    std::uint64_t m_GeometryVersion = 0;
+    static inline std::atomic<std::uint64_t> s_LastGeometryVersion{0};
 
     Uint32 m_FirstFrameTexCoords = 0;   // only these are referenced by faces
     // The face corner with the highest vertex index of the file being read, checked once all

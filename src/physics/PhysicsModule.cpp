@@ -1,22 +1,19 @@
 #include "physics/PhysicsModule.h"
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "core/cPyRef.h"
 #include "model/ModelBinding.h"
+#include "physics/ClothObject.h"
 #include "physics/CollisionModel.h"
+#include "physics/cCollisionRoom.h"
 
 namespace {
 
-// The box that checkcollision fills for each object; no test between two boxes is made yet.
-struct OBB
-{
-    cVector3 extents;
-    cVector3 center;
-    cVector3 axes[3];
-};
+// The module owns the room prepared by the last sweep and keeps it for the next one: the game
+// sweeps through the same room many times a frame.
+cCollisionRoom s_PreparedRoom;
 
 // One numeric attribute of a script object as a finite float. `owner` names the object in the
 // message ("the room", "an object in the list").
@@ -110,22 +107,19 @@ PyObject* physics_checkcollision(PyObject*, PyObject* args)
     PyObject *first = nullptr, *second = nullptr;
     if (!PyArg_ParseTuple(args, "OO", &first, &second))
         return nullptr;
-    OBB boxes[2];
+    // No test between two boxes is made yet; both objects are read so that a script learns of a
+    // box it has described wrongly.
     PyObject* objects[2] = {first, second};
     for (int i = 0; i < 2; ++i) {
         const char* owner = i == 0 ? "the first object" : "the second object";
-        cVector3 position, offset, axis;
+        cVector3 extents, position, offset, axis;
         float angle;
-        if (!ReadVector(objects[i], "exwidth", "exheight", "exlength", owner, boxes[i].extents) ||
+        if (!ReadVector(objects[i], "exwidth", "exheight", "exlength", owner, extents) ||
             !ReadVector(objects[i], "x", "y", "z", owner, position) ||
             !ReadVector(objects[i], "xoff", "yoff", "zoff", owner, offset) ||
             !ReadVector(objects[i], "xraxis", "yraxis", "zraxis", owner, axis) ||
             !ReadNumber(objects[i], "rotangle", owner, angle))
             return nullptr;
-        boxes[i].center = {position.x + offset.x, position.y + offset.y, position.z + offset.z};
-        boxes[i].axes[0] = {1, 0, 0};
-        boxes[i].axes[1] = {0, 1, 0};
-        boxes[i].axes[2] = {0, 0, 1};
     }
     Py_RETURN_NONE;
 }
@@ -134,9 +128,9 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
 {
     PyObject *mover = nullptr, *room = nullptr, *list = nullptr;
     cVector3 destination;
-    int n = 0;
+    int unused = 0;
     if (!PyArg_ParseTuple(args, "O(fff)OO!i", &mover, &destination.x, &destination.y, &destination.z, &room,
-                          &PyList_Type, &list, &n))
+                          &PyList_Type, &list, &unused))
         return nullptr;
     if (!std::isfinite(destination.x) || !std::isfinite(destination.y) || !std::isfinite(destination.z)) {
         PyErr_SetString(PyExc_ValueError, "The destination must be finite");
@@ -217,7 +211,7 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
                                           "(farther than 1e15 times the object's size from the origin)");
         return nullptr;
     }
-    cVector3 result = HandleCollisions(moving, destination, roomRecord, others, unsigned(n));
+    cVector3 result = HandleCollisions(moving, destination, roomRecord, others, s_PreparedRoom);
     if (!std::isfinite(result.x) || !std::isfinite(result.y) || !std::isfinite(result.z)) {
         PyErr_SetString(PyExc_ValueError, "The move cannot be computed: the room is out of range");
         return nullptr;
@@ -225,15 +219,56 @@ PyObject* physics_handlecollisions(PyObject*, PyObject* args)
     return Py_BuildValue("(fff)", result.x, result.y, result.z);
 }
 
+// The module's state: its cloth type, released with the module.
+struct sPhysicsState
+{
+    PyObject* clothType;
+};
+
+sPhysicsState* StateOf(PyObject* module) { return static_cast<sPhysicsState*>(PyModule_GetState(module)); }
+
+PyObject* physics_cloth(PyObject* module, PyObject* args, PyObject* keywords)
+{
+    return NewCloth(reinterpret_cast<PyTypeObject*>(StateOf(module)->clothType), args, keywords);
+}
+
 PyMethodDef physicsMethods[] = {
     {"checkcollision", physics_checkcollision, METH_VARARGS, "Check collision for two objects."},
     {"handlecollisions", physics_handlecollisions, METH_VARARGS, "Check collisions in a room."},
+    {"cloth", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(physics_cloth)), METH_VARARGS | METH_KEYWORDS,
+     "cloth(width, height, columns, rows[, texture]): a new physics.Cloth hanging from its top corners."},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef physicsModule = {PyModuleDef_HEAD_INIT, "physics", nullptr, -1, physicsMethods,
-                             nullptr, nullptr, nullptr, nullptr};
+int physics_traverse(PyObject* module, visitproc visit, void* arg)
+{
+    if (sPhysicsState* state = StateOf(module))
+        Py_VISIT(state->clothType);
+    return 0;
+}
+
+int physics_clear(PyObject* module)
+{
+    if (sPhysicsState* state = StateOf(module))
+        Py_CLEAR(state->clothType);
+    return 0;
+}
+
+void physics_free(void* module) { physics_clear(static_cast<PyObject*>(module)); }
+
+PyModuleDef physicsModule = {PyModuleDef_HEAD_INIT, "physics", nullptr, sizeof(sPhysicsState), physicsMethods,
+                             nullptr, physics_traverse, physics_clear, physics_free};
 
 } // namespace
 
-PyObject* CreatePhysicsModule() { return PyModule_Create(&physicsModule); }
+PyObject* CreatePhysicsModule()
+{
+    cPyRef module = cPyRef::Steal(PyModule_Create(&physicsModule));
+    if (!module)
+        return nullptr;
+    sPhysicsState* state = StateOf(module.Get());   // zeroed by PyModule_Create
+    state->clothType = CreateClothType();
+    if (!state->clothType || PyModule_AddObjectRef(module.Get(), "Cloth", state->clothType) < 0)
+        return nullptr;
+    return module.Release();
+}

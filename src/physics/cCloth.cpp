@@ -8,10 +8,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "physics/PhysicsMath.h"
-
-using namespace physmath;
-
 namespace {
 
 constexpr float MAX_FRAME_TIME = 0.2f;
@@ -20,7 +16,7 @@ constexpr uint8_t STRUCT_COLOUR[3] = {20, 20, 200};
 constexpr uint8_t SHEAR_COLOUR[3] = {200, 200, 20};
 constexpr uint8_t BEND_COLOUR[3] = {20, 200, 20};
 
-cVector3 Gravity(float mass) { return Scale(cVector3{0, -9.8f, 0}, mass); }
+cVector3 Gravity(float mass) { return cVector3{0, -9.8f, 0} * mass; }
 
 // The vector kernels of cCloth::Timestep. Each performs exactly the operations of cSpring and
 // cMass, lane by lane, so that four or eight springs or masses at a time round as one would.
@@ -44,203 +40,170 @@ struct sMassPass
     bool fourStage;
 };
 
-// Whether Timestep may use the eight-wide kernels: they need AVX2, and tests turn them off to
-// check the four-wide ones on the same machine.
-bool s_AllowWideVectors = true;
+// The kernels are written once over GCC vector types of N lanes and compiled for four (SSE, the
+// x86-64 baseline) and for eight (inlined into an AVX2 entry point, used where the processor has
+// it). Everything they call is forced inline so that the eight-lane code only ever exists inside
+// that entry point; its 32-byte vectors never cross a function boundary compiled without AVX,
+// which is what GCC's ABI note would warn about (at the end of the file, so it stays off).
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+template <int N>
+struct sLanes
+{
+    typedef float F __attribute__((vector_size(4 * N)));
+    typedef int32_t I __attribute__((vector_size(4 * N)));
+};
+
+#define BW_LANE_INLINE [[gnu::always_inline]] inline
+
+template <class V>
+BW_LANE_INLINE V Load(const void* from)
+{
+    V v;
+    std::memcpy(&v, from, sizeof(v));
+    return v;
+}
+
+template <class V>
+BW_LANE_INLINE void Store(void* to, const V& v)
+{
+    std::memcpy(to, &v, sizeof(v));
+}
+
+template <int N>
+BW_LANE_INLINE typename sLanes<N>::F Gather(const float* values, const uint32_t* indices)
+{
+    using F = typename sLanes<N>::F;
+    using I = typename sLanes<N>::I;
+    if constexpr (N == 8) {
+        return __builtin_ia32_gathersiv8sf(F{}, values, Load<I>(indices), F(I{} - 1), 4);
+    } else {
+        F out;
+        for (int k = 0; k < N; ++k)
+            out[k] = values[indices[k]];
+        return out;
+    }
+}
+
+template <int N>
+BW_LANE_INLINE typename sLanes<N>::F Sqrt(const typename sLanes<N>::F& v)
+{
+    if constexpr (N == 8)
+        return __builtin_ia32_sqrtps256(v);
+    else
+        return __builtin_ia32_sqrtps(v);
+}
+
+// Lanes where the mask is set take `fresh`, the others `old`.
+template <class F, class I>
+BW_LANE_INLINE F Blend(const I& mask, const F& fresh, const F& old)
+{
+    return F((I(fresh) & mask) | (I(old) & ~mask));
+}
+
+template <int N>
+BW_LANE_INLINE void SpringPass(const sSpringPass& p)
+{
+    using F = typename sLanes<N>::F;
+    using I = typename sLanes<N>::I;
+    const F threshold = F{} + 0.01f;
+    const I signBit = I{} + INT32_MIN;
+    for (size_t s = 0; s < p.count; s += N) {
+        const uint32_t* i1 = p.mass1 + s;
+        const uint32_t* i2 = p.mass2 + s;
+        F p1x, p1y, p1z, p2x, p2y, p2z, v1x, v1y, v1z, v2x, v2y, v2z;
+        if (p.contiguous[s / N]) {
+            p1x = Load<F>(p.px + i1[0]), p1y = Load<F>(p.py + i1[0]), p1z = Load<F>(p.pz + i1[0]);
+            p2x = Load<F>(p.px + i2[0]), p2y = Load<F>(p.py + i2[0]), p2z = Load<F>(p.pz + i2[0]);
+            v1x = Load<F>(p.vx + i1[0]), v1y = Load<F>(p.vy + i1[0]), v1z = Load<F>(p.vz + i1[0]);
+            v2x = Load<F>(p.vx + i2[0]), v2y = Load<F>(p.vy + i2[0]), v2z = Load<F>(p.vz + i2[0]);
+        } else {
+            p1x = Gather<N>(p.px, i1), p1y = Gather<N>(p.py, i1), p1z = Gather<N>(p.pz, i1);
+            p2x = Gather<N>(p.px, i2), p2y = Gather<N>(p.py, i2), p2z = Gather<N>(p.pz, i2);
+            v1x = Gather<N>(p.vx, i1), v1y = Gather<N>(p.vy, i1), v1z = Gather<N>(p.vz, i1);
+            v2x = Gather<N>(p.vx, i2), v2y = Gather<N>(p.vy, i2), v2z = Gather<N>(p.vz, i2);
+        }
+        F dx = p1x - p2x, dy = p1y - p2y, dz = p1z - p2z;
+        F length = Sqrt<N>(dx * dx + dy * dy + dz * dz);
+        F stretch = length - Load<F>(p.restLength + s);
+        // "Not at most 0.01", as cSpring asks, so that NaN lengths act the same way.
+        I active = ~(length <= threshold) & ~(F(I(stretch) & ~signBit) <= threshold);
+        F negStiffness = -Load<F>(p.stiffness + s);
+        F damp = Load<F>(p.damping + s);
+        F forceX = dx / length * stretch * negStiffness + (v2x - v1x) * damp;
+        F forceY = dy / length * stretch * negStiffness + (v2y - v1y) * damp;
+        F forceZ = dz / length * stretch * negStiffness + (v2z - v1z) * damp;
+        // Active: the force and its negation. Inactive: -0 for both, which leaves a sum unchanged.
+        I inactiveSign = ~active & signBit, activeSign = active & signBit;
+        I contributionX = (I(forceX) & active) | inactiveSign;
+        I contributionY = (I(forceY) & active) | inactiveSign;
+        I contributionZ = (I(forceZ) & active) | inactiveSign;
+        Store(p.cx + s, contributionX);
+        Store(p.cy + s, contributionY);
+        Store(p.cz + s, contributionZ);
+        Store(p.cx + p.count + s, contributionX ^ activeSign);
+        Store(p.cy + p.count + s, contributionY ^ activeSign);
+        Store(p.cz + p.count + s, contributionZ ^ activeSign);
+    }
+}
+
+// The velocity change of cMass::Update for the force f.
+template <class F>
+BW_LANE_INLINE F VelocityChange(const F& f, const F& a, const F& step, bool fourStage)
+{
+    F k1 = f * a * step;
+    if (!fourStage)
+        return k1;
+    F k2 = (f + k1 * 0.5f) * a * step;
+    F k3 = (f + k2 * 0.5f) * a * step;
+    F k4 = (f + k3) * a * step;
+    return k1 * 0.16666667f + k2 * 0.3333333f + k3 * 0.3333333f + k4 * 0.25f;
+}
+
+// cMass::Update for the lanes whose new speed needs no clamp; the others are marked.
+template <int N>
+BW_LANE_INLINE void MassPass(const sMassPass& p)
+{
+    using F = typename sLanes<N>::F;
+    using I = typename sLanes<N>::I;
+    const F step = F{} + p.dt;
+    const F maxSpeedSquared = F{} + 10000.0f, minSpeedSquared = F{} + 1e-07f;
+    for (size_t i = 0; i < p.count; i += N) {
+        F a = Load<F>(p.invMass + i);
+        F oldVx = Load<F>(p.vx + i), oldVy = Load<F>(p.vy + i), oldVz = Load<F>(p.vz + i);
+        F newVx = oldVx + VelocityChange(Load<F>(p.fx + i), a, step, p.fourStage);
+        F newVy = oldVy + VelocityChange(Load<F>(p.fy + i), a, step, p.fourStage);
+        F newVz = oldVz + VelocityChange(Load<F>(p.fz + i), a, step, p.fourStage);
+        F speedSquared = newVx * newVx + newVy * newVy + newVz * newVz;
+        I move = Load<I>(p.movable + i);
+        I keep = ~(speedSquared < minSpeedSquared) & move;
+        F velocityX = Blend(move, F(I(newVx) & keep), oldVx);
+        F velocityY = Blend(move, F(I(newVy) & keep), oldVy);
+        F velocityZ = Blend(move, F(I(newVz) & keep), oldVz);
+        F positionX = Load<F>(p.px + i), positionY = Load<F>(p.py + i), positionZ = Load<F>(p.pz + i);
+        Store(p.px + i, Blend(move, positionX + velocityX * step, positionX));
+        Store(p.py + i, Blend(move, positionY + velocityY * step, positionY));
+        Store(p.pz + i, Blend(move, positionZ + velocityZ * step, positionZ));
+        Store(p.vx + i, velocityX);
+        Store(p.vy + i, velocityY);
+        Store(p.vz + i, velocityZ);
+        I clamp = (speedSquared > maxSpeedSquared) & move;
+        for (int k = 0; k < N; ++k)
+            p.clamp[i + k] = uint8_t(clamp[k] != 0);
+    }
+}
+
+void SpringPass4(const sSpringPass& p) { SpringPass<4>(p); }
+void MassPass4(const sMassPass& p) { MassPass<4>(p); }
+__attribute__((target("avx2"))) void SpringPass8(const sSpringPass& p) { SpringPass<8>(p); }
+__attribute__((target("avx2"))) void MassPass8(const sMassPass& p) { MassPass<8>(p); }
+
+#undef BW_LANE_INLINE
 
 bool HasAvx2()
 {
     static const bool has = __builtin_cpu_supports("avx2");
-    return has && s_AllowWideVectors;
-}
-
-void SpringPassSse(const sSpringPass& p)
-{
-    const __m128 threshold = _mm_set1_ps(0.01f);
-    const __m128 signBit = _mm_set1_ps(-0.0f);
-    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-    for (size_t s = 0; s < p.count; s += 4) {
-        const uint32_t* i1 = p.mass1 + s;
-        const uint32_t* i2 = p.mass2 + s;
-        __m128 p1x, p1y, p1z, p2x, p2y, p2z, v1x, v1y, v1z, v2x, v2y, v2z;
-        if (p.contiguous[s / 4]) {
-            p1x = _mm_loadu_ps(p.px + i1[0]), p1y = _mm_loadu_ps(p.py + i1[0]), p1z = _mm_loadu_ps(p.pz + i1[0]);
-            p2x = _mm_loadu_ps(p.px + i2[0]), p2y = _mm_loadu_ps(p.py + i2[0]), p2z = _mm_loadu_ps(p.pz + i2[0]);
-            v1x = _mm_loadu_ps(p.vx + i1[0]), v1y = _mm_loadu_ps(p.vy + i1[0]), v1z = _mm_loadu_ps(p.vz + i1[0]);
-            v2x = _mm_loadu_ps(p.vx + i2[0]), v2y = _mm_loadu_ps(p.vy + i2[0]), v2z = _mm_loadu_ps(p.vz + i2[0]);
-        } else {
-            auto gather = [](const float* v, const uint32_t* i) { return _mm_setr_ps(v[i[0]], v[i[1]], v[i[2]], v[i[3]]); };
-            p1x = gather(p.px, i1), p1y = gather(p.py, i1), p1z = gather(p.pz, i1);
-            p2x = gather(p.px, i2), p2y = gather(p.py, i2), p2z = gather(p.pz, i2);
-            v1x = gather(p.vx, i1), v1y = gather(p.vy, i1), v1z = gather(p.vz, i1);
-            v2x = gather(p.vx, i2), v2y = gather(p.vy, i2), v2z = gather(p.vz, i2);
-        }
-        __m128 dx = _mm_sub_ps(p1x, p2x), dy = _mm_sub_ps(p1y, p2y), dz = _mm_sub_ps(p1z, p2z);
-        __m128 length = _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
-        __m128 stretch = _mm_sub_ps(length, _mm_loadu_ps(p.restLength + s));
-        // "Not at most 0.01", as cSpring asks, so that NaN lengths act the same way.
-        __m128 active = _mm_and_ps(_mm_cmpnle_ps(length, threshold),
-                                   _mm_cmpnle_ps(_mm_and_ps(stretch, absMask), threshold));
-        __m128 negStiffness = _mm_xor_ps(_mm_loadu_ps(p.stiffness + s), signBit);
-        __m128 damp = _mm_loadu_ps(p.damping + s);
-        __m128 forceX = _mm_add_ps(_mm_mul_ps(_mm_mul_ps(_mm_div_ps(dx, length), stretch), negStiffness),
-                                   _mm_mul_ps(_mm_sub_ps(v2x, v1x), damp));
-        __m128 forceY = _mm_add_ps(_mm_mul_ps(_mm_mul_ps(_mm_div_ps(dy, length), stretch), negStiffness),
-                                   _mm_mul_ps(_mm_sub_ps(v2y, v1y), damp));
-        __m128 forceZ = _mm_add_ps(_mm_mul_ps(_mm_mul_ps(_mm_div_ps(dz, length), stretch), negStiffness),
-                                   _mm_mul_ps(_mm_sub_ps(v2z, v1z), damp));
-        // Active: the force and its negation. Inactive: -0 for both, which leaves a sum unchanged.
-        __m128 inactiveSign = _mm_andnot_ps(active, signBit), activeSign = _mm_and_ps(active, signBit);
-        __m128 contributionX = _mm_or_ps(_mm_and_ps(active, forceX), inactiveSign);
-        __m128 contributionY = _mm_or_ps(_mm_and_ps(active, forceY), inactiveSign);
-        __m128 contributionZ = _mm_or_ps(_mm_and_ps(active, forceZ), inactiveSign);
-        _mm_storeu_ps(p.cx + s, contributionX);
-        _mm_storeu_ps(p.cy + s, contributionY);
-        _mm_storeu_ps(p.cz + s, contributionZ);
-        _mm_storeu_ps(p.cx + p.count + s, _mm_xor_ps(contributionX, activeSign));
-        _mm_storeu_ps(p.cy + p.count + s, _mm_xor_ps(contributionY, activeSign));
-        _mm_storeu_ps(p.cz + p.count + s, _mm_xor_ps(contributionZ, activeSign));
-    }
-}
-
-__attribute__((target("avx2"))) void SpringPassAvx2(const sSpringPass& p)
-{
-    const __m256 threshold = _mm256_set1_ps(0.01f);
-    const __m256 signBit = _mm256_set1_ps(-0.0f);
-    const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
-    for (size_t s = 0; s < p.count; s += 8) {
-        const uint32_t* i1 = p.mass1 + s;
-        const uint32_t* i2 = p.mass2 + s;
-        __m256 p1x, p1y, p1z, p2x, p2y, p2z, v1x, v1y, v1z, v2x, v2y, v2z;
-        if (p.contiguous[s / 8]) {
-            p1x = _mm256_loadu_ps(p.px + i1[0]), p1y = _mm256_loadu_ps(p.py + i1[0]), p1z = _mm256_loadu_ps(p.pz + i1[0]);
-            p2x = _mm256_loadu_ps(p.px + i2[0]), p2y = _mm256_loadu_ps(p.py + i2[0]), p2z = _mm256_loadu_ps(p.pz + i2[0]);
-            v1x = _mm256_loadu_ps(p.vx + i1[0]), v1y = _mm256_loadu_ps(p.vy + i1[0]), v1z = _mm256_loadu_ps(p.vz + i1[0]);
-            v2x = _mm256_loadu_ps(p.vx + i2[0]), v2y = _mm256_loadu_ps(p.vy + i2[0]), v2z = _mm256_loadu_ps(p.vz + i2[0]);
-        } else {
-            __m256i j1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(i1));
-            __m256i j2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(i2));
-            p1x = _mm256_i32gather_ps(p.px, j1, 4), p1y = _mm256_i32gather_ps(p.py, j1, 4), p1z = _mm256_i32gather_ps(p.pz, j1, 4);
-            p2x = _mm256_i32gather_ps(p.px, j2, 4), p2y = _mm256_i32gather_ps(p.py, j2, 4), p2z = _mm256_i32gather_ps(p.pz, j2, 4);
-            v1x = _mm256_i32gather_ps(p.vx, j1, 4), v1y = _mm256_i32gather_ps(p.vy, j1, 4), v1z = _mm256_i32gather_ps(p.vz, j1, 4);
-            v2x = _mm256_i32gather_ps(p.vx, j2, 4), v2y = _mm256_i32gather_ps(p.vy, j2, 4), v2z = _mm256_i32gather_ps(p.vz, j2, 4);
-        }
-        __m256 dx = _mm256_sub_ps(p1x, p2x), dy = _mm256_sub_ps(p1y, p2y), dz = _mm256_sub_ps(p1z, p2z);
-        __m256 length = _mm256_sqrt_ps(
-            _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(dy, dy)), _mm256_mul_ps(dz, dz)));
-        __m256 stretch = _mm256_sub_ps(length, _mm256_loadu_ps(p.restLength + s));
-        __m256 active = _mm256_and_ps(_mm256_cmp_ps(length, threshold, _CMP_NLE_UQ),
-                                      _mm256_cmp_ps(_mm256_and_ps(stretch, absMask), threshold, _CMP_NLE_UQ));
-        __m256 negStiffness = _mm256_xor_ps(_mm256_loadu_ps(p.stiffness + s), signBit);
-        __m256 damp = _mm256_loadu_ps(p.damping + s);
-        __m256 forceX = _mm256_add_ps(_mm256_mul_ps(_mm256_mul_ps(_mm256_div_ps(dx, length), stretch), negStiffness),
-                                      _mm256_mul_ps(_mm256_sub_ps(v2x, v1x), damp));
-        __m256 forceY = _mm256_add_ps(_mm256_mul_ps(_mm256_mul_ps(_mm256_div_ps(dy, length), stretch), negStiffness),
-                                      _mm256_mul_ps(_mm256_sub_ps(v2y, v1y), damp));
-        __m256 forceZ = _mm256_add_ps(_mm256_mul_ps(_mm256_mul_ps(_mm256_div_ps(dz, length), stretch), negStiffness),
-                                      _mm256_mul_ps(_mm256_sub_ps(v2z, v1z), damp));
-        __m256 inactiveSign = _mm256_andnot_ps(active, signBit), activeSign = _mm256_and_ps(active, signBit);
-        __m256 contributionX = _mm256_or_ps(_mm256_and_ps(active, forceX), inactiveSign);
-        __m256 contributionY = _mm256_or_ps(_mm256_and_ps(active, forceY), inactiveSign);
-        __m256 contributionZ = _mm256_or_ps(_mm256_and_ps(active, forceZ), inactiveSign);
-        _mm256_storeu_ps(p.cx + s, contributionX);
-        _mm256_storeu_ps(p.cy + s, contributionY);
-        _mm256_storeu_ps(p.cz + s, contributionZ);
-        _mm256_storeu_ps(p.cx + p.count + s, _mm256_xor_ps(contributionX, activeSign));
-        _mm256_storeu_ps(p.cy + p.count + s, _mm256_xor_ps(contributionY, activeSign));
-        _mm256_storeu_ps(p.cz + p.count + s, _mm256_xor_ps(contributionZ, activeSign));
-    }
-}
-
-// cMass::Update for the lanes whose new speed needs no clamp; the others are marked.
-void MassPassSse(const sMassPass& p)
-{
-    const __m128 step = _mm_set1_ps(p.dt);
-    const __m128 half = _mm_set1_ps(0.5f);
-    const __m128 w1 = _mm_set1_ps(0.16666667f), w2 = _mm_set1_ps(0.3333333f), w4 = _mm_set1_ps(0.25f);
-    const __m128 maxSpeedSquared = _mm_set1_ps(10000.0f), minSpeedSquared = _mm_set1_ps(1e-07f);
-    for (size_t i = 0; i < p.count; i += 4) {
-        __m128 a = _mm_loadu_ps(p.invMass + i);
-        auto change = [&](__m128 f) {
-            __m128 k1 = _mm_mul_ps(_mm_mul_ps(f, a), step);
-            if (!p.fourStage)
-                return k1;
-            __m128 k2 = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(f, _mm_mul_ps(k1, half)), a), step);
-            __m128 k3 = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(f, _mm_mul_ps(k2, half)), a), step);
-            __m128 k4 = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(f, k3), a), step);
-            return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(k1, w1), _mm_mul_ps(k2, w2)), _mm_mul_ps(k3, w2)),
-                              _mm_mul_ps(k4, w4));
-        };
-        __m128 oldVx = _mm_loadu_ps(p.vx + i), oldVy = _mm_loadu_ps(p.vy + i), oldVz = _mm_loadu_ps(p.vz + i);
-        __m128 newVx = _mm_add_ps(oldVx, change(_mm_loadu_ps(p.fx + i)));
-        __m128 newVy = _mm_add_ps(oldVy, change(_mm_loadu_ps(p.fy + i)));
-        __m128 newVz = _mm_add_ps(oldVz, change(_mm_loadu_ps(p.fz + i)));
-        __m128 speedSquared = _mm_add_ps(_mm_add_ps(_mm_mul_ps(newVx, newVx), _mm_mul_ps(newVy, newVy)),
-                                         _mm_mul_ps(newVz, newVz));
-        __m128 move = _mm_loadu_ps(p.movable + i);
-        __m128 keep = _mm_andnot_ps(_mm_cmplt_ps(speedSquared, minSpeedSquared), move);
-        auto blend = [&](__m128 fresh, __m128 old) { return _mm_or_ps(_mm_and_ps(move, fresh), _mm_andnot_ps(move, old)); };
-        __m128 velocityX = blend(_mm_and_ps(newVx, keep), oldVx);
-        __m128 velocityY = blend(_mm_and_ps(newVy, keep), oldVy);
-        __m128 velocityZ = blend(_mm_and_ps(newVz, keep), oldVz);
-        __m128 positionX = _mm_loadu_ps(p.px + i), positionY = _mm_loadu_ps(p.py + i), positionZ = _mm_loadu_ps(p.pz + i);
-        _mm_storeu_ps(p.px + i, blend(_mm_add_ps(positionX, _mm_mul_ps(velocityX, step)), positionX));
-        _mm_storeu_ps(p.py + i, blend(_mm_add_ps(positionY, _mm_mul_ps(velocityY, step)), positionY));
-        _mm_storeu_ps(p.pz + i, blend(_mm_add_ps(positionZ, _mm_mul_ps(velocityZ, step)), positionZ));
-        _mm_storeu_ps(p.vx + i, velocityX);
-        _mm_storeu_ps(p.vy + i, velocityY);
-        _mm_storeu_ps(p.vz + i, velocityZ);
-        int clamp = _mm_movemask_ps(_mm_and_ps(_mm_cmpgt_ps(speedSquared, maxSpeedSquared), move));
-        for (int k = 0; k < 4; ++k)
-            p.clamp[i + k] = uint8_t(clamp >> k & 1);
-    }
-}
-
-__attribute__((target("avx2"))) void MassPassAvx2(const sMassPass& p)
-{
-    const __m256 step = _mm256_set1_ps(p.dt);
-    const __m256 half = _mm256_set1_ps(0.5f);
-    const __m256 w1 = _mm256_set1_ps(0.16666667f), w2 = _mm256_set1_ps(0.3333333f), w4 = _mm256_set1_ps(0.25f);
-    const __m256 maxSpeedSquared = _mm256_set1_ps(10000.0f), minSpeedSquared = _mm256_set1_ps(1e-07f);
-    for (size_t i = 0; i < p.count; i += 8) {
-        __m256 a = _mm256_loadu_ps(p.invMass + i);
-        auto change = [&](__m256 f) __attribute__((target("avx2"))) {
-            __m256 k1 = _mm256_mul_ps(_mm256_mul_ps(f, a), step);
-            if (!p.fourStage)
-                return k1;
-            __m256 k2 = _mm256_mul_ps(_mm256_mul_ps(_mm256_add_ps(f, _mm256_mul_ps(k1, half)), a), step);
-            __m256 k3 = _mm256_mul_ps(_mm256_mul_ps(_mm256_add_ps(f, _mm256_mul_ps(k2, half)), a), step);
-            __m256 k4 = _mm256_mul_ps(_mm256_mul_ps(_mm256_add_ps(f, k3), a), step);
-            return _mm256_add_ps(
-                _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(k1, w1), _mm256_mul_ps(k2, w2)), _mm256_mul_ps(k3, w2)),
-                _mm256_mul_ps(k4, w4));
-        };
-        __m256 oldVx = _mm256_loadu_ps(p.vx + i), oldVy = _mm256_loadu_ps(p.vy + i), oldVz = _mm256_loadu_ps(p.vz + i);
-        __m256 newVx = _mm256_add_ps(oldVx, change(_mm256_loadu_ps(p.fx + i)));
-        __m256 newVy = _mm256_add_ps(oldVy, change(_mm256_loadu_ps(p.fy + i)));
-        __m256 newVz = _mm256_add_ps(oldVz, change(_mm256_loadu_ps(p.fz + i)));
-        __m256 speedSquared = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(newVx, newVx), _mm256_mul_ps(newVy, newVy)),
-                                            _mm256_mul_ps(newVz, newVz));
-        __m256 move = _mm256_loadu_ps(p.movable + i);
-        __m256 keep = _mm256_andnot_ps(_mm256_cmp_ps(speedSquared, minSpeedSquared, _CMP_LT_OQ), move);
-        auto blend = [&](__m256 fresh, __m256 old) __attribute__((target("avx2"))) {
-            return _mm256_or_ps(_mm256_and_ps(move, fresh), _mm256_andnot_ps(move, old));
-        };
-        __m256 velocityX = blend(_mm256_and_ps(newVx, keep), oldVx);
-        __m256 velocityY = blend(_mm256_and_ps(newVy, keep), oldVy);
-        __m256 velocityZ = blend(_mm256_and_ps(newVz, keep), oldVz);
-        __m256 positionX = _mm256_loadu_ps(p.px + i), positionY = _mm256_loadu_ps(p.py + i);
-        __m256 positionZ = _mm256_loadu_ps(p.pz + i);
-        _mm256_storeu_ps(p.px + i, blend(_mm256_add_ps(positionX, _mm256_mul_ps(velocityX, step)), positionX));
-        _mm256_storeu_ps(p.py + i, blend(_mm256_add_ps(positionY, _mm256_mul_ps(velocityY, step)), positionY));
-        _mm256_storeu_ps(p.pz + i, blend(_mm256_add_ps(positionZ, _mm256_mul_ps(velocityZ, step)), positionZ));
-        _mm256_storeu_ps(p.vx + i, velocityX);
-        _mm256_storeu_ps(p.vy + i, velocityY);
-        _mm256_storeu_ps(p.vz + i, velocityZ);
-        int clamp = _mm256_movemask_ps(_mm256_and_ps(_mm256_cmp_ps(speedSquared, maxSpeedSquared, _CMP_GT_OQ), move));
-        for (int k = 0; k < 8; ++k)
-            p.clamp[i + k] = uint8_t(clamp >> k & 1);
-    }
+    return has;
 }
 
 } // namespace
@@ -306,7 +269,7 @@ void cCloth::Initialize(float width, float height, int numX, int numY, float mas
     for (int x = 0; x < numX; ++x)
         for (int y = 0; y < numY - 1; ++y)
             add(x, y, x, y + 1, structStiffness, structDamping, dz, STRUCT_COLOUR);
-    float shearRest = Length(cVector3{dx, dz, 0});
+    float shearRest = cVector3{dx, dz, 0}.Length();
     for (int x = 0; x < numX - 1; ++x) {
         for (int y = 0; y < numY - 1; ++y) {
             add(x, y, x + 1, y + 1, shearStiffness, shearDamping, shearRest, SHEAR_COLOUR);
@@ -396,22 +359,6 @@ void cCloth::Update(float dt)
     m_LastSubSteps = steps;
 }
 
-void cCloth::TimestepReference(float dt)
-{
-    for (cMass& mass : m_Masses) {
-        mass.AddForce(Gravity(mass.GetMass()));
-        if (m_ApplyExternalForce)
-            mass.AddForce(m_ExternalForce);
-    }
-    for (cSpring& spring : m_Springs)
-        spring.ApplySpringForce();
-    for (cMass& mass : m_Masses)
-        if (!mass.GetImmovable())
-            UpdateMassWithCollisionDetection(mass, dt);
-    for (cMass& mass : m_Masses)
-        mass.ClearForce();
-}
-
 void cCloth::BuildSpringTopology()
 {
     sStepBuffers& b = m_Step;
@@ -498,10 +445,11 @@ void cCloth::BuildSpringTopology()
     b.valid = true;
 }
 
-// The same sums as TimestepReference, in the same order and with the same roundings, so the
+// The same sums as the plain step (every mass, then every spring in list order through its
+// pointers, then every mass's Update), in the same order and with the same roundings, so the
 // result is bitwise the same: the springs are evaluated several at a time, each mass adds up its
 // springs' contributions in spring-list order, and the masses are integrated several at a time.
-void cCloth::Timestep(float dt)
+void cCloth::Timestep(float dt, bool allowWide)
 {
     if (m_Masses.empty())
         return;
@@ -513,9 +461,9 @@ void cCloth::Timestep(float dt)
     const cVector3 externalForce = m_ExternalForce;
     for (size_t i = 0; i < massCount; ++i) {
         const cMass& mass = m_Masses[i];
-        cVector3 force = Add(mass.GetForce(), Gravity(mass.GetMass()));
+        cVector3 force = mass.GetForce() + Gravity(mass.GetMass());
         if (external)
-            force = Add(force, externalForce);
+            force = force + externalForce;
         b.fx[i] = force.x;
         b.fy[i] = force.y;
         b.fz[i] = force.z;
@@ -530,15 +478,15 @@ void cCloth::Timestep(float dt)
         std::memcpy(&b.movable[i], &bits, sizeof(bits));
     }
 
-    const bool wide = HasAvx2();
+    const bool wide = allowWide && HasAvx2();
     sSpringPass springs{b.evalMass1.data(), b.evalMass2.data(), b.restLength.data(), b.stiffness.data(),
                         b.damping.data(), (wide ? b.contiguous8 : b.contiguous4).data(), b.px.data(), b.py.data(),
                         b.pz.data(), b.vx.data(), b.vy.data(), b.vz.data(), b.cx.data(), b.cy.data(), b.cz.data(),
                         b.evalMass1.size()};
     if (wide)
-        SpringPassAvx2(springs);
+        SpringPass8(springs);
     else
-        SpringPassSse(springs);
+        SpringPass4(springs);
 
     const float* __restrict cx = b.cx.data();
     const float* __restrict cy = b.cy.data();
@@ -580,9 +528,9 @@ void cCloth::Timestep(float dt)
                      b.fy.data(), b.fz.data(), b.invMass.data(), b.movable.data(), b.clamp.data(), b.px.size(), dt,
                      m_Method == 1};
     if (wide)
-        MassPassAvx2(masses);
+        MassPass8(masses);
     else
-        MassPassSse(masses);
+        MassPass4(masses);
     // A mass whose speed must be clamped goes through cMass::Update itself, from its old state.
     for (size_t i = 0; i < massCount; ++i) {
         cMass& mass = m_Masses[i];
@@ -596,8 +544,6 @@ void cCloth::Timestep(float dt)
         mass.ClearForce();
     }
 }
-
-void cCloth::AllowWideVectors(bool allow) { s_AllowWideVectors = allow; }
 
 void cCloth::UpdateMassWithCollisionDetection(cMass& mass, float dt)
 {

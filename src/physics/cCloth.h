@@ -31,13 +31,11 @@ public:
     void Free();    // empties masses and springs; the cloth stays marked initialised
 
     void Update(float dt);     // dt capped at 0.2, run as 1 to 10 sub-steps of about the step size
-    void Timestep(float dt);   // one sub-step
-    // One sub-step the straightforward way, mass by mass and spring by spring through their
-    // pointers: the reference that Timestep matches bit for bit.
-    void TimestepReference(float dt);
+    // One sub-step, bitwise what stepping mass by mass and spring by spring through their
+    // pointers would give. It uses eight-wide vectors where the processor has them; allowWide
+    // false keeps it to four (the same result, for comparison).
+    void Timestep(float dt, bool allowWide = true);
     void UpdateMassWithCollisionDetection(cMass& mass, float dt);
-    // Timestep uses eight-wide vectors where the processor has them; false keeps it to four.
-    static void AllowWideVectors(bool allow);
 
     void Draw();
     void DrawWireFrame();
@@ -62,6 +60,8 @@ public:
         m_DrawWireFrame = wireFrame;
     }
 
+    bool GetApplyExternalForce() const { return m_ApplyExternalForce; }
+    const cVector3& GetExternalForce() const { return m_ExternalForce; }
     bool IsInitialized() const { return m_Initialized; }
     uint8_t GetMethod() const { return m_Method; }
     float GetTimeAccumulator() const { return m_TimeAccumulator; }
@@ -70,6 +70,7 @@ public:
     std::vector<cMass>& GetMasses() { return m_Masses; }
     const std::vector<cSpring>& GetSprings() const { return m_Springs; }
     const cMassMesh* GetMesh() const { return m_Mesh.get(); }
+    cMassMesh* GetMesh() { return m_Mesh.get(); }
     int GetSubStepsOfLastUpdate() const { return m_LastSubSteps; }
 
 private:

@@ -2,9 +2,6 @@
 
 #include <cmath>
 
-#include "physics/PhysicsMath.h"
-
-using namespace physmath;
 
 namespace {
 
@@ -31,7 +28,7 @@ void cMass::Init(float mass, const cVector3& position)
     m_Force = {0, 0, 0};
 }
 
-void cMass::AddForce(const cVector3& force) { m_Force = Add(m_Force, force); }
+void cMass::AddForce(const cVector3& force) { m_Force += force; }
 
 cMass* cMass::GetAdjacentMass(int index) const
 {
@@ -45,27 +42,25 @@ void cMass::Update(float dt, uint8_t method)
     const float a = m_InvMass;
     const cVector3 oldVelocity = m_Velocity;
     if (method == 1) {
-        cVector3 k1 = Scale(Scale(m_Force, a), dt);
-        cVector3 k2 = Scale(Scale(Add(m_Force, Scale(k1, 0.5f)), a), dt);
-        cVector3 k3 = Scale(Scale(Add(m_Force, Scale(k2, 0.5f)), a), dt);
-        cVector3 k4 = Scale(Scale(Add(m_Force, k3), a), dt);
-        cVector3 change = Add(Add(Add(Scale(k1, 0.16666667f), Scale(k2, 0.3333333f)), Scale(k3, 0.3333333f)),
-                              Scale(k4, 0.25f));
-        m_Velocity = Add(m_Velocity, change);
+        cVector3 k1 = m_Force * a * dt;
+        cVector3 k2 = (m_Force + k1 * 0.5f) * a * dt;
+        cVector3 k3 = (m_Force + k2 * 0.5f) * a * dt;
+        cVector3 k4 = (m_Force + k3) * a * dt;
+        m_Velocity += k1 * 0.16666667f + k2 * 0.3333333f + k3 * 0.3333333f + k4 * 0.25f;
     } else {
-        m_Velocity = Add(m_Velocity, Scale(Scale(m_Force, a), dt));
+        m_Velocity += m_Force * a * dt;
     }
 
-    float speedSquared = LengthSquared(m_Velocity);
+    float speedSquared = m_Velocity.LengthSquared();
     if (speedSquared > MAX_SPEED * MAX_SPEED) {
-        if (IsFinite(m_Velocity)) {
+        if (m_Velocity.IsFinite()) {
             if (!std::isfinite(speedSquared)) {
                 // Too fast to square: shrink it first, keeping its direction.
                 float largest = std::fmax(std::fabs(m_Velocity.x), std::fmax(std::fabs(m_Velocity.y), std::fabs(m_Velocity.z)));
                 m_Velocity = {m_Velocity.x / largest, m_Velocity.y / largest, m_Velocity.z / largest};
             }
-            Normalize(m_Velocity);
-            m_Velocity = Scale(m_Velocity, MAX_SPEED);
+            m_Velocity.Normalize();
+            m_Velocity *= MAX_SPEED;
         } else {
             // The step overflowed (a mass of 0 has an inverse mass of 3.4e38): the change points
             // along the force, so the clamped velocity does too, instead of becoming NaN.
@@ -78,7 +73,7 @@ void cMass::Update(float dt, uint8_t method)
                 length += change[i] * change[i];
             }
             length = std::sqrt(length);
-            if (length > 0 && std::isfinite(length) && IsFinite(oldVelocity))
+            if (length > 0 && std::isfinite(length) && oldVelocity.IsFinite())
                 m_Velocity = {float(change[0] / length * MAX_SPEED), float(change[1] / length * MAX_SPEED),
                               float(change[2] / length * MAX_SPEED)};
             else
@@ -89,5 +84,5 @@ void cMass::Update(float dt, uint8_t method)
     }
 
     if (!m_Immovable)
-        m_Position = Add(m_Position, Scale(m_Velocity, dt));
+        m_Position += m_Velocity * dt;
 }

@@ -3,9 +3,6 @@
 #include <GL/gl.h>
 
 #include "graphics/cTextureManager.h"
-#include "physics/PhysicsMath.h"
-
-using namespace physmath;
 
 cMassMesh::cMassMesh(const std::string& textureName) : m_Textured(!textureName.empty())
 {
@@ -33,20 +30,23 @@ void cMassMesh::CalculateNormals()
 {
     if (!m_pMasses)
         return;
-    std::vector<cMass>& masses = *m_pMasses;
-    m_Normals.resize(masses.size());
-    for (size_t i = 0; i < masses.size(); ++i) {
-        const cMass& mass = masses[i];
-        cVector3 normal{0, 0, 0};
-        int count = mass.GetNumAdjacentMasses();
-        for (int k = 1; k < count; ++k) {
-            cVector3 previous = Sub(mass.GetAdjacentMass(k - 1)->GetPos(), mass.GetPos());
-            cVector3 current = Sub(mass.GetAdjacentMass(k)->GetPos(), mass.GetPos());
-            normal = Add(normal, Cross(previous, current));
-        }
-        Normalize(normal);   // a flat fold leaves a zero normal rather than NaN
-        m_Normals[i] = normal;
+    const std::vector<cMass>& masses = *m_pMasses;
+    // Each mass's normal is the sum of its triangles' normals (weighted by their areas): every mass,
+    // along the edges and at the corners too, faces the side that the triangles' winding makes the
+    // front. Crossing the vectors to its neighbours in turn would turn the normals of the first row
+    // and the last column the other way, and those edges would be lit from behind.
+    m_Normals.assign(masses.size(), cVector3{0, 0, 0});
+    for (const sMassTriangle& triangle : m_Triangles) {
+        if (triangle.index[0] >= masses.size() || triangle.index[1] >= masses.size() ||
+            triangle.index[2] >= masses.size())
+            continue;
+        const cVector3& a = masses[triangle.index[0]].GetPos();
+        cVector3 normal = CrossVector3(masses[triangle.index[1]].GetPos() - a, masses[triangle.index[2]].GetPos() - a);
+        for (uint16_t index : triangle.index)
+            m_Normals[index] += normal;
     }
+    for (cVector3& normal : m_Normals)
+        normal.Normalize();   // a folded-flat mass keeps a zero normal rather than NaN
 }
 
 void cMassMesh::Draw()

@@ -23,7 +23,7 @@ public:
     cMassMesh& operator=(const cMassMesh&) = delete;
 
     void LoadTexture(const std::string& textureName);   // registers it with TEXTUREMANAGER
-    void CalculateNormals();
+    void CalculateNormals();   // from the triangles, so that all face the front's side
     void Draw();   // needs the GL context
 
     std::vector<cMass>* m_pMasses = nullptr;   // not owned

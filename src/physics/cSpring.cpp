@@ -3,9 +3,6 @@
 #include <cassert>
 #include <cmath>
 
-#include "physics/PhysicsMath.h"
-
-using namespace physmath;
 
 void cSpring::Init(cMass* pMass1, cMass* pMass2, float stiffness, float damping, float restLength, uint8_t red,
                    uint8_t green, uint8_t blue)
@@ -20,20 +17,20 @@ void cSpring::Init(cMass* pMass1, cMass* pMass2, float stiffness, float damping,
     m_Blue = blue;
 }
 
-void cSpring::ApplySpringForce()
+void cSpring::ApplySpringForce() const
 {
     if (!m_pMass1 || !m_pMass2)
         return;
-    cVector3 d = Sub(m_pMass1->GetPos(), m_pMass2->GetPos());
-    float length = Length(d);
+    cVector3 d = m_pMass1->GetPos() - m_pMass2->GetPos();
+    float length = d.Length();
     if (length <= 0.01f || std::fabs(length - m_RestLength) <= 0.01f)
         return;
     cVector3 direction = d;
-    Normalize(direction);
-    cVector3 force = Add(Scale(Scale(direction, length - m_RestLength), -m_Stiffness),
-                         Scale(Sub(m_pMass2->GetVelocity(), m_pMass1->GetVelocity()), m_Damping));
+    direction.Normalize();
+    cVector3 force = direction * (length - m_RestLength) * -m_Stiffness +
+                     (m_pMass2->GetVelocity() - m_pMass1->GetVelocity()) * m_Damping;
     m_pMass1->AddForce(force);
-    m_pMass2->AddForce(Negate(force));
+    m_pMass2->AddForce(-force);
 }
 
 void cSpring::GetMassPositions(cVector3& position1, cVector3& position2) const

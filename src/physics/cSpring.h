@@ -11,7 +11,7 @@ public:
               uint8_t green, uint8_t blue);
     // Adds the spring's force to the first mass and its opposite to the second. A spring within
     // 0.01 of its rest length, or shorter than 0.01, exerts none.
-    void ApplySpringForce();
+    void ApplySpringForce() const;   // changes the masses, not the spring
     void GetMassPositions(cVector3& position1, cVector3& position2) const;   // unchanged when a mass is missing
 
     cMass* GetMass1() const { return m_pMass1; }

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "physics/PhysicsMath.h"
-
 namespace {
 
 constexpr uint32_t LEAF_SIZE = 4;
@@ -15,13 +13,12 @@ float MaxAbs(const cVector3& v) { return std::max({std::fabs(v.x), std::fabs(v.y
 
 bool cTriangleBVH::PaddedBox(const CollisionTriangle& t, sBox& box)
 {
-    using namespace physmath;
-    if (!IsFinite(t.p1) || !IsFinite(t.p2) || !IsFinite(t.p3))
+    if (!t.p1.IsFinite() || !t.p2.IsFinite() || !t.p3.IsFinite())
         return false;
     // The inside test accepts points up to about 0.0015 of the longest edge outside the triangle
     // (its angle sum may fall 0.01 short of two pi); 0.01 of it keeps a wide margin. The other
     // terms cover rounding at large coordinates.
-    float longest = std::max({Length(Sub(t.p2, t.p1)), Length(Sub(t.p3, t.p2)), Length(Sub(t.p1, t.p3))});
+    float longest = std::max({(t.p2 - t.p1).Length(), (t.p3 - t.p2).Length(), (t.p1 - t.p3).Length()});
     float coordinates = std::max({MaxAbs(t.p1), MaxAbs(t.p2), MaxAbs(t.p3)});
     float pad = 0.01f * longest + 1e-5f * coordinates + 1e-3f;
     for (int axis = 0; axis < 3; ++axis) {
@@ -31,22 +28,16 @@ bool cTriangleBVH::PaddedBox(const CollisionTriangle& t, sBox& box)
     return true;
 }
 
-void cTriangleBVH::Clear()
+void cTriangleBVH::Build(const std::vector<CollisionTriangle>& triangles)
 {
     m_Nodes.clear();
     m_Order.clear();
     m_Unbounded.clear();
-}
-
-void cTriangleBVH::Build(const std::vector<CollisionTriangle>& triangles)
-{
-    using namespace physmath;
-    Clear();
     std::vector<sItem> items;
     items.reserve(triangles.size());
     for (uint32_t i = 0; i < triangles.size(); ++i) {
         const CollisionTriangle& t = triangles[i];
-        if (!IsFinite(t.p1) || !IsFinite(t.p2) || !IsFinite(t.p3)) {
+        if (!t.p1.IsFinite() || !t.p2.IsFinite() || !t.p3.IsFinite()) {
             m_Unbounded.push_back(i);
             continue;
         }

@@ -11,8 +11,7 @@
 class cTriangleBVH
 {
 public:
-    void Build(const std::vector<CollisionTriangle>& triangles);
-    void Clear();
+    void Build(const std::vector<CollisionTriangle>& triangles);   // replaces what was built before
 
     // Calls visit(index) for every triangle whose padded box comes within radius of center, and for
     // every triangle with a non-finite corner (it has no box, so it is never ruled out).
