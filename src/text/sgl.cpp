@@ -279,8 +279,6 @@ constexpr auto RECIPROCALS = [] {
 
 inline int EdgeStep(int dx, int height)
 {
-    if (height > RECIPROCAL_ROWS)
-        return dx * 1024 / height;
     return int(double(dx * 1024) * RECIPROCALS[size_t(height)]);
 }
 
@@ -313,8 +311,10 @@ inline void WalkRows(uint8_t* row, int pitch, const sTriangle& t, Span&& span)
         longX += t.longStep;
         shortX += shortStep;
         row += pitch;
-        int left = std::min(longX, shortX) >> 10, right = std::max(longX, shortX) >> 10;
-        span(row, left, right - left);
+        // Which edge lies left may change from row to row near a corner; masks, not branches.
+        int longColumn = longX >> 10, shortColumn = shortX >> 10;
+        int difference = longColumn - shortColumn, longLeft = difference >> 31;
+        span(row, shortColumn + (difference & longLeft), (difference ^ longLeft) - longLeft);
     }
 }
 
@@ -353,9 +353,15 @@ void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], co
     OrderByY(t.x0, t.y0, t.x1, t.y1);
     if (t.y0 == t.y2)
         return;
-    t.longStep = EdgeStep(t.x2 - t.x0, t.y2 - t.y0);
-    t.upperStep = EdgeStep(t.x1 - t.x0, t.y1 - t.y0);
-    t.lowerStep = EdgeStep(t.x2 - t.x1, t.y2 - t.y1);
+    if (t.y2 - t.y0 <= RECIPROCAL_ROWS) {   // and so are the short edges
+        t.longStep = EdgeStep(t.x2 - t.x0, t.y2 - t.y0);
+        t.upperStep = EdgeStep(t.x1 - t.x0, t.y1 - t.y0);
+        t.lowerStep = EdgeStep(t.x2 - t.x1, t.y2 - t.y1);
+    } else {
+        t.longStep = (t.x2 - t.x0) * 1024 / (t.y2 - t.y0);
+        t.upperStep = t.y1 == t.y0 ? 0 : (t.x1 - t.x0) * 1024 / (t.y1 - t.y0);
+        t.lowerStep = t.y2 == t.y1 ? 0 : (t.x2 - t.x1) * 1024 / (t.y2 - t.y1);
+    }
     int pitch = surface->pitch;
     uint8_t* row = PixelAddress(surface, 0, t.y0);
 #if defined(__SSE2__)
