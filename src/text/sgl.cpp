@@ -82,8 +82,6 @@ int64_t TruncInt(float value)
     return int64_t(std::clamp(TruncCoord(value), -1073741824.0, 1073741824.0));
 }
 
-// ---- pixels ----------------------------------------------------------------------------------
-
 template <int Bytes>
 inline void StorePixel(uint8_t* p, uint32_t pixel)
 {
@@ -111,14 +109,14 @@ uint8_t* PixelAddress(SDL_Surface* surface, int x, int y)
 template <int Bytes>
 void FillSpan(uint8_t* p, int length, uint32_t pixel)
 {
-    constexpr int blockPixels = Bytes == 3 ? 16 : 32 / Bytes;
-    constexpr int blockBytes = blockPixels * Bytes;
-    if (length >= blockPixels) {
-        uint8_t pattern[blockBytes];
-        for (int i = 0; i < blockPixels; ++i)
+    constexpr int BLOCK_PIXELS = Bytes == 3 ? 16 : 32 / Bytes;
+    constexpr int BLOCK_BYTES = BLOCK_PIXELS * Bytes;
+    if (length >= BLOCK_PIXELS) {
+        uint8_t pattern[BLOCK_BYTES];
+        for (int i = 0; i < BLOCK_PIXELS; ++i)
             StorePixel<Bytes>(pattern + i * Bytes, pixel);
-        for (; length >= blockPixels; length -= blockPixels, p += blockBytes)
-            std::memcpy(p, pattern, blockBytes);
+        for (; length >= BLOCK_PIXELS; length -= BLOCK_PIXELS, p += BLOCK_BYTES)
+            std::memcpy(p, pattern, BLOCK_BYTES);
     }
     for (; length > 0; --length, p += Bytes)
         StorePixel<Bytes>(p, pixel);
@@ -169,8 +167,6 @@ bool ClipLineEnd(int64_t& x, int64_t& y, int64_t ox, int64_t oy, const SDL_Rect&
     }
     return x >= left && x <= right && y >= top && y <= bottom;
 }
-
-// ---- polygons --------------------------------------------------------------------------------
 
 // One Sutherland-Hodgman stage against the line axisValue on one axis; inside is the side where
 // sign * (coordinate - axisValue) >= 0. Points on the line count as inside.
@@ -252,10 +248,11 @@ void ScanConvert(SDL_Surface* surface, const sPoint* poly, size_t n, uint32_t pi
 }
 
 #if defined(__SSE2__)
-// Glyph spans are 0 to 16 pixels long in no predictable order. Rather than branch on the length,
+// Glyph spans are a few pixels long, in no predictable order. Rather than branch on the length,
 // a window of one to four 16-byte vectors is read and written back with the span's bytes
 // replaced: the bytes beyond the span are written with the values they had. The window's size
-// is settled once per triangle from its width, which bounds every span in it.
+// is settled once per triangle from its width, which bounds every span in it. (Writing the span
+// with stores clamped to its ends, nothing read back, measured slower.)
 // SPAN_MASKS + 64 - n masks the first n bytes.
 alignas(64) constexpr uint8_t SPAN_MASKS[128] = {
     0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
@@ -353,7 +350,7 @@ void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], co
     OrderByY(t.x0, t.y0, t.x1, t.y1);
     if (t.y0 == t.y2)
         return;
-    if (t.y2 - t.y0 <= RECIPROCAL_ROWS) {   // and so are the short edges
+    if (t.y2 - t.y0 <= RECIPROCAL_ROWS) {   // the short edges are no taller than the long one
         t.longStep = EdgeStep(t.x2 - t.x0, t.y2 - t.y0);
         t.upperStep = EdgeStep(t.x1 - t.x0, t.y1 - t.y0);
         t.lowerStep = EdgeStep(t.x2 - t.x1, t.y2 - t.y1);
@@ -557,8 +554,6 @@ uint32_t MapColor(SDL_Surface* surface, float r, float g, float b, float a)
 
 } // namespace
 
-// ---- raster operations -----------------------------------------------------------------------
-
 void putPixel(SDL_Surface* surface, int x, int y, uint32_t pixel)
 {
     if (!surface || x < 0 || x >= surface->w || y < 0 || y >= surface->h)
@@ -646,10 +641,10 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
     double top = clip.y, bottom = double(clip.y) + clip.h - 1;
     // Glyph triangles come by the hundred: the common case, a small polygon wholly inside,
     // stays on the stack.
-    constexpr int smallPolygon = 16;
-    sPoint local[smallPolygon];
+    constexpr int SMALL_POLYGON = 16;
+    sPoint local[SMALL_POLYGON];
     std::vector<sPoint>& poly = s.clipped;
-    bool small = count <= smallPolygon;
+    bool small = count <= SMALL_POLYGON;
     if (!small)
         poly.clear();
     bool inside = true;
@@ -691,8 +686,6 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
     default: ScanConvert<4>(surface, points, n, pixel); break;
     }
 }
-
-// ---- front end -------------------------------------------------------------------------------
 
 void sglBegin(SDL_Surface* surface, int mode)
 {
