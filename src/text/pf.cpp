@@ -26,7 +26,7 @@ sFontState pf;
 
 // Overdraw passes shift the glyph by whole pixels towards the right and upwards.
 constexpr float WEIGHT_OFFSETS[9][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 2},
-                                      {1, 2}, {2, 2}, {2, 1}, {2, 0}};
+                                       {1, 2}, {2, 2}, {2, 1}, {2, 0}};
 
 constexpr float POINT_SCALE = 1.0f / 32768.0f;
 
