@@ -25,10 +25,10 @@ struct sFontState
 sFontState pf;
 
 // Overdraw passes shift the glyph by whole pixels towards the right and upwards.
-constexpr float weightOffset[9][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 2},
-                                      {1, 2}, {2, 2}, {2, 1}, {2, 0}};
+constexpr float WEIGHT_OFFSETS[9][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 2},
+                                       {1, 2}, {2, 2}, {2, 1}, {2, 0}};
 
-constexpr float pointScale = 1.0f / 32768.0f;
+constexpr float POINT_SCALE = 1.0f / 32768.0f;
 
 const pfglyph* pfGetGlyph(uint32_t code)
 {
@@ -64,8 +64,8 @@ uint32_t NextCode(const unsigned char*& p)
         }
         code = code << 6 | (p[i] & 0x3f);
     }
-    static constexpr uint32_t smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) {
+    static constexpr uint32_t SMALLEST_CODES[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < SMALLEST_CODES[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) {
         ++p;
         return lead;
     }
@@ -179,7 +179,7 @@ int drawWideChar(SDL_Surface* surface, uint32_t code)
     }
     float originX = pf.textX - cx, originY = pf.textY + cy;
     for (int w = 0; w < pf.weight; ++w) {
-        float ox = weightOffset[w][0], oy = weightOffset[w][1];
+        float ox = WEIGHT_OFFSETS[w][0], oy = WEIGHT_OFFSETS[w][1];
         const int16_t* segment = g->segments;
         for (int i = 0; i < g->numsegments; ++i) {
             int primitive = segment[0], count = segment[1];
@@ -190,8 +190,8 @@ int drawWideChar(SDL_Surface* surface, uint32_t code)
                 continue;
             sglBegin(surface, primitive);
             for (int k = 0; k < count; ++k, point += 2) {
-                float sy = point[1] * pointScale * pf.scaleY + oy;
-                float sx = point[0] * pointScale * pf.scaleX + ox;
+                float sy = point[1] * POINT_SCALE * pf.scaleY + oy;
+                float sx = point[0] * POINT_SCALE * pf.scaleX + ox;
                 float kx = sx + pf.skew * sy;
                 sglVertex2f(pf.cosine * kx - pf.sine * sy + originX,
                             originY - (pf.cosine * sy + pf.sine * kx));
@@ -419,13 +419,13 @@ pfstyle pfGetStyle()
 
 int lookupGlOp(const char* name)
 {
-    static constexpr const char* glPrims[10] = {
+    static constexpr const char* PRIMITIVE_NAMES[10] = {
         "GL_POINTS",    "GL_LINES",          "GL_LINE_LOOP",   "GL_LINE_STRIP", "GL_TRIANGLES",
         "GL_TRIANGLE_STRIP", "GL_TRIANGLE_FAN", "GL_QUADS", "GL_QUAD_STRIP", "GL_POLYGON"};
     if (!name)
         return -1;
     for (int i = 0; i < 10; ++i)
-        if (std::string_view(glPrims[i]) == name)
+        if (std::string_view(PRIMITIVE_NAMES[i]) == name)
             return i;
     return -1;
 }

@@ -22,8 +22,8 @@
 
 namespace {
 
-constexpr size_t k_MaxNameLength = 1023;      // a name of 1024 characters or more is refused
-constexpr long k_MaxGlyphs = 65536;           // one per 16-bit code at most
+constexpr size_t MAX_NAME_LENGTH = 1023;   // a name of 1024 characters or more is refused
+constexpr long MAX_GLYPHS = 65536;        // one per 16-bit code at most
 
 struct sGlyphData
 {
@@ -200,12 +200,12 @@ sParsedFont Parse(cFontReader& in, long dataLimit)
         } else if (line == "/*fontname") {
             if (!in.ReadLine(font.name))
                 throw std::string("the font name is missing");
-            if (font.name.size() > k_MaxNameLength)
+            if (font.name.size() > MAX_NAME_LENGTH)
                 throw std::string("the font name is longer than 1023 characters");
             font.hasName = true;
             continue;   // the name line is not followed by a layout that skips white space
         } else if (line == "/*glyphcount") {
-            long count = in.Integer(0, k_MaxGlyphs, "a glyph count");
+            long count = in.Integer(0, MAX_GLYPHS, "a glyph count");
             font.glyphs.assign(size_t(count), sGlyphData{});
             font.hasCount = true;
         } else if (line == "/*fontinfo") {
@@ -213,7 +213,7 @@ sParsedFont Parse(cFontReader& in, long dataLimit)
             in.SkipLine();
             in.Float(font.minx), in.Comma(), in.Float(font.miny), in.Comma();
             in.Float(font.maxx), in.Comma(), in.Float(font.maxy), in.Comma();
-            font.numglyphs = in.Integer(0, k_MaxGlyphs, "a glyph count");
+            font.numglyphs = in.Integer(0, MAX_GLYPHS, "a glyph count");
             font.hasInfo = true;
         } else if (line == "/*glyphinfo") {
             long index = in.Integer(-2147483647L, 2147483647L, "a glyph index");

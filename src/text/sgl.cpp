@@ -34,6 +34,9 @@ struct sFrontEnd
 {
     int operation = -1;   // the open primitive, -1 when none is open
     int vertexCount = 0;
+    // Vertices the open primitive takes without growing verts; 0 unless it is drawn in software,
+    // so that one comparison lets the common vertex through.
+    int room = 0;
     bool useGL = false;
     float red = 0, green = 0, blue = 0, alpha = 1;
     uint32_t color = 0;
@@ -79,8 +82,6 @@ int64_t TruncInt(float value)
     return int64_t(std::clamp(TruncCoord(value), -1073741824.0, 1073741824.0));
 }
 
-// ---- pixels ----------------------------------------------------------------------------------
-
 template <int Bytes>
 inline void StorePixel(uint8_t* p, uint32_t pixel)
 {
@@ -108,14 +109,14 @@ uint8_t* PixelAddress(SDL_Surface* surface, int x, int y)
 template <int Bytes>
 void FillSpan(uint8_t* p, int length, uint32_t pixel)
 {
-    constexpr int blockPixels = Bytes == 3 ? 16 : 32 / Bytes;
-    constexpr int blockBytes = blockPixels * Bytes;
-    if (length >= blockPixels) {
-        uint8_t pattern[blockBytes];
-        for (int i = 0; i < blockPixels; ++i)
+    constexpr int BLOCK_PIXELS = Bytes == 3 ? 16 : 32 / Bytes;
+    constexpr int BLOCK_BYTES = BLOCK_PIXELS * Bytes;
+    if (length >= BLOCK_PIXELS) {
+        uint8_t pattern[BLOCK_BYTES];
+        for (int i = 0; i < BLOCK_PIXELS; ++i)
             StorePixel<Bytes>(pattern + i * Bytes, pixel);
-        for (; length >= blockPixels; length -= blockPixels, p += blockBytes)
-            std::memcpy(p, pattern, blockBytes);
+        for (; length >= BLOCK_PIXELS; length -= BLOCK_PIXELS, p += BLOCK_BYTES)
+            std::memcpy(p, pattern, BLOCK_BYTES);
     }
     for (; length > 0; --length, p += Bytes)
         StorePixel<Bytes>(p, pixel);
@@ -166,8 +167,6 @@ bool ClipLineEnd(int64_t& x, int64_t& y, int64_t ox, int64_t oy, const SDL_Rect&
     }
     return x >= left && x <= right && y >= top && y <= bottom;
 }
-
-// ---- polygons --------------------------------------------------------------------------------
 
 // One Sutherland-Hodgman stage against the line axisValue on one axis; inside is the side where
 // sign * (coordinate - axisValue) >= 0. Points on the line count as inside.
@@ -248,148 +247,141 @@ void ScanConvert(SDL_Surface* surface, const sPoint* poly, size_t n, uint32_t pi
     }
 }
 
-// Glyph rows are a few pixels wide. Such a span is covered by two or four 16- or 8-byte stores
-// that may overlap each other, never its ends; pattern holds the pixel repeated over 16 bytes.
-template <int Bytes>
-inline void FillShortSpan(uint8_t* p, int length, const uint8_t* pattern, uint32_t pixel)
-{
-    if constexpr (Bytes == 2 || Bytes == 4) {
-        int bytes = length * Bytes;
-        if (bytes >= 32) {
-            FillSpan<Bytes>(p, length, pixel);
-        } else if (bytes >= 16) {
-            std::memcpy(p, pattern, 16);
-            std::memcpy(p + bytes - 16, pattern, 16);
-        } else if (bytes >= 8) {
-            std::memcpy(p, pattern, 8);
-            std::memcpy(p + bytes - 8, pattern, 8);
-        } else if (bytes >= 4) {
-            std::memcpy(p, pattern, 4);
-            std::memcpy(p + bytes - 4, pattern, 4);
-        } else if (bytes == 2) {
-            std::memcpy(p, pattern, 2);
-        }
-    } else {
-        (void)pattern;
-        if (Bytes == 1)
-            std::memset(p, int(pixel & 0xff), size_t(length > 0 ? length : 0));
-        else
-            FillSpan<Bytes>(p, length, pixel);
-    }
-}
-
 #if defined(__SSE2__)
-// Glyph spans are 0 to 12 pixels long in no predictable order. Rather than branch on the length,
-// a window of 16 pixels is read and written back with the span's bytes replaced: the bytes
-// beyond the span are written with the values they had. k_Ones + 64 - n masks the first n bytes.
-alignas(64) constexpr uint8_t k_Ones[128] = {
+// Glyph spans are a few pixels long, in no predictable order. Rather than branch on the length,
+// a window of one to four 16-byte vectors is read and written back with the span's bytes
+// replaced: the bytes beyond the span are written with the values they had. The window's size
+// is settled once per triangle from its width, which bounds every span in it. (Writing the span
+// with stores clamped to its ends, nothing read back, measured slower.)
+// SPAN_MASKS + 64 - n masks the first n bytes.
+alignas(64) constexpr uint8_t SPAN_MASKS[128] = {
     0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
     0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
     0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
     0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
-constexpr int k_WindowPixels = 16;
-
-template <int Bytes>
-inline void FillWindow(uint8_t* p, int length, __m128i pattern)
-{
-    const uint8_t* mask = k_Ones + 64 - length * Bytes;
-#pragma GCC unroll 4
-    for (int i = 0; i < k_WindowPixels * Bytes; i += 16) {
-        __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i));
-        __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
-                         _mm_or_si128(_mm_and_si128(m, pattern), _mm_andnot_si128(m, old)));
-    }
-}
 #endif
+constexpr int WINDOW_BYTES = 64;
 
-constexpr int k_ReciprocalRows = 1024;
-constexpr auto k_Reciprocals = [] {
-    std::array<double, k_ReciprocalRows + 1> table{};
-    for (int i = 1; i <= k_ReciprocalRows; ++i)
-        table[size_t(i)] = 1.0 / i;
+// Integer division truncated towards zero is one multiplication by a tabled reciprocal made a
+// hair too large: the product never falls short of the exact quotient's magnitude, so whole
+// quotients come out exact, and it overshoots by less than 2^-39 of it, far less than the 1/height
+// by which any other quotient stays from the next whole number. A flat edge (height 0) steps by 0.
+constexpr int RECIPROCAL_ROWS = 1024;
+constexpr auto RECIPROCALS = [] {
+    std::array<double, RECIPROCAL_ROWS + 1> table{};
+    for (int i = 1; i <= RECIPROCAL_ROWS; ++i)
+        table[size_t(i)] = 1.0 / i * (1.0 + 0x1p-40);
     return table;
 }();
 
-// The same rule as the edge list, specialised for a triangle inside the clip rectangle: with
-// the corners ordered by y, every row below the top corner is crossed by the long edge and by
-// one of the two short ones, each stepping exactly as the edge walk does. No scratch memory.
+inline int EdgeStep(int dx, int height)
+{
+    return int(double(dx * 1024) * RECIPROCALS[size_t(height)]);
+}
+
+inline void OrderByY(int& xa, int& ya, int& xb, int& yb)
+{
+    bool swap = ya > yb;
+    int x = swap ? xb : xa, y = swap ? yb : ya;
+    xb = swap ? xa : xb, yb = swap ? ya : yb;
+    xa = x, ya = y;
+}
+
+// A triangle's corners ordered by y and its three edge steps. Every row below the top corner is
+// crossed by the long edge and by one of the two short ones, each stepping exactly as the edge
+// walk of the general path does.
+struct sTriangle
+{
+    int x0, y0, x1, y1, x2, y2;
+    int longStep, upperStep, lowerStep;
+};
+
+template <typename Span>
+inline void WalkRows(uint8_t* row, int pitch, const sTriangle& t, Span&& span)
+{
+    int longX = t.x0 * 1024, shortX = t.x0 * 1024, shortStep = t.upperStep;
+    int upperRows = t.y1 - t.y0, rows = t.y2 - t.y0;
+    for (int i = 1; i <= rows; ++i) {
+        bool turn = i == upperRows + 1;
+        shortX = turn ? t.x1 * 1024 : shortX;
+        shortStep = turn ? t.lowerStep : shortStep;
+        longX += t.longStep;
+        shortX += shortStep;
+        row += pitch;
+        // Which edge lies left may change from row to row near a corner; masks, not branches.
+        int longColumn = longX >> 10, shortColumn = shortX >> 10;
+        int difference = longColumn - shortColumn, longLeft = difference >> 31;
+        span(row, shortColumn + (difference & longLeft), (difference ^ longLeft) - longLeft);
+    }
+}
+
+#if defined(__SSE2__)
+template <int Bytes, int Vectors>
+void FillWindowRows(uint8_t* row, int pitch, const sTriangle& t, const uint8_t* pattern)
+{
+    __m128i fill[Vectors];
+#pragma GCC unroll 4
+    for (int v = 0; v < Vectors; ++v)
+        fill[v] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern + 16 * v));
+    WalkRows(row, pitch, t, [&](uint8_t* r, int left, int length) {
+        uint8_t* p = r + left * Bytes;
+        const uint8_t* mask = SPAN_MASKS + 64 - length * Bytes;
+#pragma GCC unroll 4
+        for (int v = 0; v < Vectors; ++v) {
+            __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + 16 * v));
+            __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16 * v),
+                             _mm_or_si128(_mm_and_si128(m, fill[v]), _mm_andnot_si128(m, old)));
+        }
+    });
+}
+#endif
+
+// The same rule as the edge list, specialised for a triangle inside the clip rectangle; no
+// scratch memory. pattern holds the pixel repeated over 64 bytes from a pixel's start; windows
+// are used on rows above windowRows (see WindowRows).
 template <int Bytes>
 void FillTriangle(SDL_Surface* surface, const int (&x)[3], const int (&y)[3], const uint8_t* pattern,
-                  uint32_t pixel)
+                  uint32_t pixel, int windowRows)
 {
-    int a = 0, b = 1, c = 2;
-    if (y[a] > y[b]) std::swap(a, b);
-    if (y[b] > y[c]) std::swap(b, c);
-    if (y[a] > y[b]) std::swap(a, b);
-    if (y[a] == y[c])
+    sTriangle t{x[0], y[0], x[1], y[1], x[2], y[2], 0, 0, 0};
+    OrderByY(t.x0, t.y0, t.x1, t.y1);
+    OrderByY(t.x1, t.y1, t.x2, t.y2);
+    OrderByY(t.x0, t.y0, t.x1, t.y1);
+    if (t.y0 == t.y2)
         return;
-    // Integer division truncated towards zero, by one multiplication with a tabled reciprocal.
-    // The product misses the exact quotient only when that is a whole number (any other quotient
-    // lies at least 1/height away from one, far more than the product's error), and then by one
-    // towards zero, which the remainder shows. A flat edge (height 0) steps by 0.
-    auto stepOf = [&](int top, int bottom) {
-        int num = (x[bottom] - x[top]) * 1024, height = y[bottom] - y[top];
-        if (height > k_ReciprocalRows)
-            return int(double(num) / double(height));
-        int q = int(double(num) * k_Reciprocals[size_t(height)]);
-        int r = num - q * height;
-        return q + (height != 0) * ((r == height) - (r == -height));
-    };
-    int longStep = stepOf(a, c);
-    int upperStep = stepOf(a, b);
-    int lowerStep = stepOf(b, c);
-    int longX = x[a] * 1024;
-    uint8_t* row = PixelAddress(surface, 0, y[a]);
-    int pitch = surface->pitch;
-#if defined(__SSE2__)
-    // The window may reach past the span into the row's remaining pixels or the next row's first,
-    // but never past the surface's last byte.
-    constexpr bool windowDepth = Bytes != 3;
-    bool windowFits = false;
-    __m128i wide = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern));
-    if constexpr (windowDepth) {
-        int right = std::max(x[0], std::max(x[1], x[2]));
-        const uint8_t* end = static_cast<const uint8_t*>(surface->pixels) + std::ptrdiff_t(surface->h) * pitch;
-        windowFits = PixelAddress(surface, right, y[c]) + k_WindowPixels * Bytes <= end;
+    if (t.y2 - t.y0 <= RECIPROCAL_ROWS) {   // the short edges are no taller than the long one
+        t.longStep = EdgeStep(t.x2 - t.x0, t.y2 - t.y0);
+        t.upperStep = EdgeStep(t.x1 - t.x0, t.y1 - t.y0);
+        t.lowerStep = EdgeStep(t.x2 - t.x1, t.y2 - t.y1);
+    } else {
+        t.longStep = (t.x2 - t.x0) * 1024 / (t.y2 - t.y0);
+        t.upperStep = t.y1 == t.y0 ? 0 : (t.x1 - t.x0) * 1024 / (t.y1 - t.y0);
+        t.lowerStep = t.y2 == t.y1 ? 0 : (t.x2 - t.x1) * 1024 / (t.y2 - t.y1);
     }
-#endif
-    for (int half = 0; half < 2; ++half) {
-        int top = half == 0 ? a : b, bottom = half == 0 ? b : c;
-        int shortStep = half == 0 ? upperStep : lowerStep;
-        int shortX = x[top] * 1024;
-        for (int yy = y[top] + 1; yy <= y[bottom]; ++yy) {
-            longX += longStep;
-            shortX += shortStep;
-            row += pitch;
-            int left = std::min(longX, shortX) >> 10, right = std::max(longX, shortX) >> 10;
+    int pitch = surface->pitch;
+    uint8_t* row = PixelAddress(surface, 0, t.y0);
 #if defined(__SSE2__)
-            if constexpr (windowDepth) {
-                if (windowFits && right - left <= k_WindowPixels) {
-                    FillWindow<Bytes>(row + left * Bytes, right - left, wide);
-                    continue;
-                }
-            }
-#endif
-            FillShortSpan<Bytes>(row + left * Bytes, right - left, pattern, pixel);
+    int minX = std::min(t.x0, std::min(t.x1, t.x2)), maxX = std::max(t.x0, std::max(t.x1, t.x2));
+    int vectors = ((maxX - minX) * Bytes + 15) >> 4;
+    if (vectors <= WINDOW_BYTES / 16 && t.y2 < windowRows) {
+        switch (vectors) {
+        case 0:
+        case 1: FillWindowRows<Bytes, 1>(row, pitch, t, pattern); return;
+        case 2: FillWindowRows<Bytes, 2>(row, pitch, t, pattern); return;
+        case 3: FillWindowRows<Bytes, 3>(row, pitch, t, pattern); return;
+        default: FillWindowRows<Bytes, 4>(row, pitch, t, pattern); return;
         }
     }
+#endif
+    WalkRows(row, pitch, t, [&](uint8_t* r, int left, int length) { FillSpan<Bytes>(r + left * Bytes, length, pixel); });
 }
 
-// Truncation towards zero when the value is an ordinary one; false for NaN and values far
-// beyond any surface, which take the general path.
-inline bool TruncSmall(float value, int& out)
-{
-    if (!(value > -1e8f && value < 1e8f))
-        return false;
-    out = int(value);
-    return true;
-}
-
+// The pixel repeated from byte 0 over 64 bytes, plus room for the last pixel's spill.
 template <int Bytes>
-void MakePattern(uint8_t (&pattern)[16], uint32_t pixel)
+void MakePattern(uint8_t (&pattern)[68], uint32_t pixel)
 {
-    for (int i = 0; i + Bytes <= 16; i += Bytes)
+    for (int i = 0; i < 64; i += Bytes)
         StorePixel<Bytes>(pattern + i, pixel);
 }
 
@@ -429,68 +421,86 @@ void ForEachTriangle(int mode, int n, Fn&& fn)
     }
 }
 
+// The rows on which a window of WINDOW_BYTES starting at any pixel of the row ends inside the
+// surface: it may reach into the next row's first pixels but never past the surface's last byte.
+int WindowRows(const SDL_Surface* surface)
+{
+    int64_t pitch = surface->pitch;
+    int64_t last = int64_t(surface->h) * pitch - int64_t(surface->w) * surface->format->BytesPerPixel - WINDOW_BYTES;
+    return pitch <= 0 || last < 0 ? 0 : int(std::min<int64_t>(last / pitch + 1, surface->h));
+}
+
+// Truncates n corners towards zero into xy (x, y pairs) and tells whether all of them lie in the
+// clip rectangle. NaN and values beyond an int become INT_MIN, which lies outside any rectangle.
+bool TruncateInside(const vertex* v, int n, const SDL_Rect& clip, int* xy)
+{
+#if defined(__SSE2__)
+    const __m128i origin = _mm_setr_epi32(clip.x, clip.y, clip.x, clip.y);
+    // Unsigned (c - origin) < size, as a signed comparison with both sides offset by 2^31.
+    const __m128i bias = _mm_set1_epi32(INT32_MIN);
+    const __m128i size = _mm_xor_si128(_mm_setr_epi32(clip.w, clip.h, clip.w, clip.h), bias);
+    __m128i inside = _mm_set1_epi32(-1);
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        __m128i c = _mm_cvttps_epi32(_mm_loadu_ps(&v[i].x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(xy + 2 * i), c);
+        inside = _mm_and_si128(inside, _mm_cmplt_epi32(_mm_xor_si128(_mm_sub_epi32(c, origin), bias), size));
+    }
+    if (i < n) {
+        __m128 last = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&v[i])));
+        __m128i c = _mm_cvttps_epi32(last);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(xy + 2 * i), c);
+        c = _mm_unpacklo_epi64(c, origin);
+        inside = _mm_and_si128(inside, _mm_cmplt_epi32(_mm_xor_si128(_mm_sub_epi32(c, origin), bias), size));
+    }
+    return _mm_movemask_epi8(inside) == 0xffff;
+#else
+    bool inside = true;
+    for (int i = 0; i < n; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            float value = k == 0 ? v[i].x : v[i].y;
+            int origin = k == 0 ? clip.x : clip.y, size = k == 0 ? clip.w : clip.h;
+            bool ordinary = value > -1e9f && value < 1e9f;
+            xy[2 * i + k] = ordinary ? int(value) : INT32_MIN;
+            inside = inside && ordinary && xy[2 * i + k] >= origin && xy[2 * i + k] - origin < size;
+        }
+    }
+    return inside;
+#endif
+}
+
 // A glyph is one primitive of many small triangles: the clip test and the pixel pattern are
-// settled once for all of them, and only triangles that cross the clip rectangle take the
-// general polygon path.
+// settled once for all of them when all its corners lie inside the clip rectangle. Otherwise
+// only triangles that cross the clip rectangle take the general polygon path.
 template <int Bytes>
 void FillTriangles(SDL_Surface* surface, int mode, const vertex* v, int n, uint32_t pixel)
 {
     const SDL_Rect& clip = surface->clip_rect;
-    if (clip.w == 0 || clip.h == 0)
+    if (clip.w == 0 || clip.h == 0 || n < 3)
         return;
-    int left = clip.x, right = clip.x + clip.w, top = clip.y, bottom = clip.y + clip.h;
-    uint8_t pattern[16];
+    uint8_t pattern[68];
     MakePattern<Bytes>(pattern, pixel);
-    // One test for the whole glyph: when its box lies inside, so does every triangle, and the
-    // corners are truncated once. Truncation keeps order, so the box's corners decide.
-    // NaN compares false and would slip through the box, so it is looked for on its own.
-    float minX = v[0].x, maxX = v[0].x, minY = v[0].y, maxY = v[0].y;
-    bool ordinary = true;
-    for (int i = 0; i < n; ++i) {
-        minX = std::min(minX, v[i].x), maxX = std::max(maxX, v[i].x);
-        minY = std::min(minY, v[i].y), maxY = std::max(maxY, v[i].y);
-        ordinary = ordinary && std::fabs(v[i].x) < 1e8f && std::fabs(v[i].y) < 1e8f;
-    }
-    int boxX[2], boxY[2];
-    bool boxInside = n > 0 && ordinary && TruncSmall(minX, boxX[0]) && TruncSmall(maxX, boxX[1]) && TruncSmall(minY, boxY[0])
-                     && TruncSmall(maxY, boxY[1]) && boxX[0] >= left && boxX[1] < right && boxY[0] >= top
-                     && boxY[1] < bottom;
-    if (boxInside) {
-        constexpr int chunk = 192;
-        int ix[chunk], iy[chunk];
-        if (n <= chunk) {
-            for (int i = 0; i < n; ++i)
-                ix[i] = int(v[i].x), iy[i] = int(v[i].y);
-            ForEachTriangle(mode, n, [&](int i0, int i1, int i2) {
-                const int x[3] = {ix[i0], ix[i1], ix[i2]}, y[3] = {iy[i0], iy[i1], iy[i2]};
-                FillTriangle<Bytes>(surface, x, y, pattern, pixel);
-            });
-            return;
-        }
+    int windowRows = WindowRows(surface);
+    constexpr int CHUNK = 192;
+    int xy[2 * CHUNK];
+    if (n <= CHUNK && TruncateInside(v, n, clip, xy)) {
+        ForEachTriangle(mode, n, [&](int i0, int i1, int i2) {
+            const int x[3] = {xy[2 * i0], xy[2 * i1], xy[2 * i2]}, y[3] = {xy[2 * i0 + 1], xy[2 * i1 + 1], xy[2 * i2 + 1]};
+            FillTriangle<Bytes>(surface, x, y, pattern, pixel, windowRows);
+        });
+        return;
     }
     ForEachTriangle(mode, n, [&](int i0, int i1, int i2) {
-        const vertex* corner[3] = {&v[i0], &v[i1], &v[i2]};
-        int x[3], y[3];
-        bool inside = boxInside;
-        if (inside) {
-            for (int k = 0; k < 3; ++k)
-                x[k] = int(corner[k]->x), y[k] = int(corner[k]->y);
+        vertex corners[3] = {v[i0], v[i1], v[i2]};
+        int c[6];
+        if (TruncateInside(corners, 3, clip, c)) {
+            const int x[3] = {c[0], c[2], c[4]}, y[3] = {c[1], c[3], c[5]};
+            FillTriangle<Bytes>(surface, x, y, pattern, pixel, windowRows);
         } else {
-            inside = true;
-            for (int k = 0; k < 3 && inside; ++k)
-                inside = TruncSmall(corner[k]->x, x[k]) && TruncSmall(corner[k]->y, y[k]) && x[k] >= left
-                         && x[k] < right && y[k] >= top && y[k] < bottom;
-        }
-        if (inside) {
-            FillTriangle<Bytes>(surface, x, y, pattern, pixel);
-        } else {
-            vertex tri[3] = {*corner[0], *corner[1], *corner[2]};
-            drawSolidPoly(surface, 3, tri, pixel);
+            drawSolidPoly(surface, 3, corners, pixel);
         }
     });
 }
-
-// ---- primitive builders ----------------------------------------------------------------------
 
 void BuildPrimitive(SDL_Surface* surface, int mode, vertex* v, int n, uint32_t pixel)
 {
@@ -543,8 +553,6 @@ uint32_t MapColor(SDL_Surface* surface, float r, float g, float b, float a)
 }
 
 } // namespace
-
-// ---- raster operations -----------------------------------------------------------------------
 
 void putPixel(SDL_Surface* surface, int x, int y, uint32_t pixel)
 {
@@ -611,20 +619,18 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
         return;
 
     if (count == 3) {
-        int x[3], y[3];
-        bool inside = true;
-        for (int i = 0; i < 3 && inside; ++i)
-            inside = TruncSmall(vertices[i].x, x[i]) && TruncSmall(vertices[i].y, y[i]) && x[i] >= clip.x
-                     && x[i] < clip.x + clip.w && y[i] >= clip.y && y[i] < clip.y + clip.h;
-        if (inside) {
+        int c[6];
+        if (TruncateInside(vertices, 3, clip, c)) {
+            const int x[3] = {c[0], c[2], c[4]}, y[3] = {c[1], c[3], c[5]};
             for (int i = 0; i < 3; ++i)
                 vertices[i] = {float(x[i]), float(y[i])};
-            uint8_t pattern[16];
+            uint8_t pattern[68];
+            int windowRows = WindowRows(surface);
             switch (bytes) {
-            case 1: MakePattern<1>(pattern, pixel), FillTriangle<1>(surface, x, y, pattern, pixel); break;
-            case 2: MakePattern<2>(pattern, pixel), FillTriangle<2>(surface, x, y, pattern, pixel); break;
-            case 3: MakePattern<3>(pattern, pixel), FillTriangle<3>(surface, x, y, pattern, pixel); break;
-            default: MakePattern<4>(pattern, pixel), FillTriangle<4>(surface, x, y, pattern, pixel); break;
+            case 1: MakePattern<1>(pattern, pixel), FillTriangle<1>(surface, x, y, pattern, pixel, windowRows); break;
+            case 2: MakePattern<2>(pattern, pixel), FillTriangle<2>(surface, x, y, pattern, pixel, windowRows); break;
+            case 3: MakePattern<3>(pattern, pixel), FillTriangle<3>(surface, x, y, pattern, pixel, windowRows); break;
+            default: MakePattern<4>(pattern, pixel), FillTriangle<4>(surface, x, y, pattern, pixel, windowRows); break;
             }
             return;
         }
@@ -635,10 +641,10 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
     double top = clip.y, bottom = double(clip.y) + clip.h - 1;
     // Glyph triangles come by the hundred: the common case, a small polygon wholly inside,
     // stays on the stack.
-    constexpr int smallPolygon = 16;
-    sPoint local[smallPolygon];
+    constexpr int SMALL_POLYGON = 16;
+    sPoint local[SMALL_POLYGON];
     std::vector<sPoint>& poly = s.clipped;
-    bool small = count <= smallPolygon;
+    bool small = count <= SMALL_POLYGON;
     if (!small)
         poly.clear();
     bool inside = true;
@@ -681,18 +687,10 @@ void drawSolidPoly(SDL_Surface* surface, int count, vertex* vertices, uint32_t p
     }
 }
 
-// ---- front end -------------------------------------------------------------------------------
-
 void sglBegin(SDL_Surface* surface, int mode)
 {
-    if (s.verts.empty()) {
-        try {
-            s.verts.resize(50);
-        } catch (const std::bad_alloc&) {
-            OutOfMemory("Out Of Memory\n");
-        }
-    }
     s.vertexCount = 0;
+    s.room = 0;
     // Nothing to draw on, or no such primitive: the vertices that follow are ignored.
     if (!surface || mode < GL_POINTS || mode > GL_POLYGON) {
         s.operation = -1;
@@ -705,10 +703,14 @@ void sglBegin(SDL_Surface* surface, int mode)
     if (s.useGL) {
         glColor4f(s.red, s.green, s.blue, s.alpha);
         glBegin(GLenum(mode));
+        return;
     }
+    s.room = int(s.verts.size());
 }
 
-void sglVertex2f(float x, float y)
+namespace {
+
+void AddVertex(float x, float y)
 {
     if (s.operation < 0)
         return;
@@ -716,14 +718,26 @@ void sglVertex2f(float x, float y)
         glVertex2f(x, y);
         return;
     }
-    if (size_t(s.vertexCount) == s.verts.size()) {
-        try {
-            s.verts.resize(s.verts.size() + 50);
-        } catch (const std::bad_alloc&) {
-            OutOfMemory("Out Of Memory\n");
-        }
+    try {
+        s.verts.resize(s.verts.size() + 256);
+    } catch (const std::bad_alloc&) {
+        OutOfMemory("Out Of Memory\n");
     }
+    s.room = int(s.verts.size());
     s.verts[size_t(s.vertexCount++)] = {x, y};
+}
+
+} // namespace
+
+void sglVertex2f(float x, float y)
+{
+    int n = s.vertexCount;
+    if (n < s.room) {
+        s.verts[size_t(n)] = {x, y};
+        s.vertexCount = n + 1;
+        return;
+    }
+    AddVertex(x, y);
 }
 
 void sglEnd()
@@ -732,6 +746,7 @@ void sglEnd()
         return;
     int mode = s.operation;
     s.operation = -1;
+    s.room = 0;
     if (s.useGL) {
         glEnd();
         return;

@@ -5,10 +5,8 @@
 #include <cstring>
 #include <limits>
 #include <map>
-#include <memory>
 #include <random>
 #include <set>
-#include <utility>
 #include <vector>
 
 #include "text/sgl.h"
@@ -16,58 +14,55 @@
 namespace {
 
 using Pixel = std::pair<int, int>;   // (x, y)
+using Pixels = std::set<Pixel>;
 
 // A software surface over our own buffer with guard bytes on both sides, so a write outside
 // the pixels shows up even without the sanitizer.
 class cGuardedSurface
 {
 public:
-    static constexpr uint8_t k_Guard = 0xa5;
-    static constexpr size_t k_GuardBytes = 256;
+    static constexpr uint8_t GUARD = 0xa5;
+    static constexpr size_t GUARD_BYTES = 256;
 
-    cGuardedSurface(int w, int h, int bpp) : m_Bytes(bpp / 8)
+    cGuardedSurface(int w, int h, int bpp, uint32_t seed = 0) : m_Bytes(bpp / 8)
     {
         int pitch = (w * m_Bytes + 3) & ~3;
-        m_Memory.assign(k_GuardBytes * 2 + size_t(pitch) * h, k_Guard);
-        uint32_t r = 0, g = 0, b = 0;
-        if (bpp == 16)
-            r = 0xf800, g = 0x07e0, b = 0x001f;
-        else if (bpp >= 24)
-            r = 0xff0000, g = 0x00ff00, b = 0x0000ff;
-        m_pSurface = SDL_CreateRGBSurfaceFrom(m_Memory.data() + k_GuardBytes, w, h, bpp, pitch, r, g, b, 0);
-        if (!m_pSurface)
-            return;
-        std::fill_n(static_cast<uint8_t*>(m_pSurface->pixels), size_t(pitch) * h, 0);
-        if (bpp == 8) {
-            // A grey ramp: black is index 0, white index 255.
-            SDL_Color ramp[256];
-            for (int i = 0; i < 256; ++i)
-                ramp[i] = {Uint8(i), Uint8(i), Uint8(i), 0};
+        m_Memory.assign(GUARD_BYTES * 2 + size_t(pitch) * h, GUARD);
+        uint32_t r = bpp == 16 ? 0xf800 : bpp >= 24 ? 0xff0000 : 0, g = bpp == 16 ? 0x07e0 : bpp >= 24 ? 0xff00 : 0;
+        uint32_t b = bpp == 16 ? 0x001f : bpp >= 24 ? 0xff : 0;
+        m_pSurface = SDL_CreateRGBSurfaceFrom(m_Memory.data() + GUARD_BYTES, w, h, bpp, pitch, r, g, b, 0);
+        // Zero, or noise that every byte a primitive does not cover must keep.
+        std::mt19937 random(seed);
+        std::generate_n(m_Memory.begin() + GUARD_BYTES, size_t(pitch) * h, [&] { return seed ? uint8_t(random() | 1) : 0; });
+        SDL_Color ramp[256];   // 8 bits: a grey ramp, black is index 0
+        for (int i = 0; i < 256; ++i)
+            ramp[i] = {Uint8(i), Uint8(i), Uint8(i), 0};
+        if (bpp == 8)
             SDL_SetColors(m_pSurface, ramp, 0, 256);
-        }
     }
     ~cGuardedSurface() { SDL_FreeSurface(m_pSurface); }
 
     SDL_Surface* Get() const { return m_pSurface; }
+    const std::vector<uint8_t>& Memory() const { return m_Memory; }
 
     bool GuardsIntact() const
     {
-        auto intact = [](auto first, auto last) { return std::all_of(first, last, [](uint8_t v) { return v == k_Guard; }); };
-        return intact(m_Memory.begin(), m_Memory.begin() + k_GuardBytes)
-               && intact(m_Memory.end() - k_GuardBytes, m_Memory.end());
+        auto intact = [](auto first, auto last) { return std::all_of(first, last, [](uint8_t v) { return v == GUARD; }); };
+        return intact(m_Memory.begin(), m_Memory.begin() + GUARD_BYTES) && intact(m_Memory.end() - GUARD_BYTES, m_Memory.end());
     }
+
+    uint8_t* Address(int x, int y) const { return static_cast<uint8_t*>(m_pSurface->pixels) + y * m_pSurface->pitch + x * m_Bytes; }
 
     uint32_t At(int x, int y) const
     {
-        const uint8_t* p = static_cast<const uint8_t*>(m_pSurface->pixels) + y * m_pSurface->pitch + x * m_Bytes;
         uint32_t value = 0;
-        std::memcpy(&value, p, size_t(m_Bytes));
+        std::memcpy(&value, Address(x, y), size_t(m_Bytes));
         return value;
     }
 
-    std::set<Pixel> Drawn() const
+    Pixels Drawn() const
     {
-        std::set<Pixel> drawn;
+        Pixels drawn;
         for (int y = 0; y < m_pSurface->h; ++y)
             for (int x = 0; x < m_pSurface->w; ++x)
                 if (At(x, y) != 0)
@@ -81,42 +76,44 @@ private:
     SDL_Surface* m_pSurface = nullptr;
 };
 
-void DrawTriangle(SDL_Surface* surface, float x0, float y0, float x1, float y1, float x2, float y2)
+void Draw(SDL_Surface* surface, int mode, const std::vector<float>& xy)
 {
-    sglBegin(surface, 4);
-    sglVertex2f(x0, y0);
-    sglVertex2f(x1, y1);
-    sglVertex2f(x2, y2);
+    sglBegin(surface, mode);
+    for (size_t i = 0; i + 1 < xy.size(); i += 2)
+        sglVertex2f(xy[i], xy[i + 1]);
     sglEnd();
 }
 
-// The rasteriser's rules, written plainly pixel by pixel: integer corners; every edge steps its
+// The rasteriser's rule, written plainly pixel by pixel: integer corners; every edge steps its
 // x in 1/1024 pixels from the upper end and crosses rows upper+1 to lower; per row the pixels
 // from the leftmost crossing up to, not including, the rightmost. Only for triangles inside the
 // clip rectangle, where no clipping enters.
-std::set<Pixel> ExpectedTriangle(int x0, int y0, int x1, int y1, int x2, int y2)
+void PlainTriangle(Pixels& pixels, const int (&x)[3], const int (&y)[3])
 {
-    std::vector<std::pair<int, int>> corners = {{x0, y0}, {x1, y1}, {x2, y2}};
     std::map<int, std::vector<int>> crossings;
     for (int i = 0; i < 3; ++i) {
-        auto [ax, ay] = corners[i];
-        auto [bx, by] = corners[(i + 1) % 3];
+        int ax = x[i], ay = y[i], bx = x[(i + 1) % 3], by = y[(i + 1) % 3];
         if (ay == by)
             continue;
         if (ay > by)
             std::swap(ax, bx), std::swap(ay, by);
         int step = (bx - ax) * 1024 / (by - ay);
-        for (int y = ay + 1; y <= by; ++y) {
-            int fixed = ax * 1024 + step * (y - ay);
-            crossings[y].push_back(fixed >= 0 ? fixed / 1024 : -((-fixed + 1023) / 1024));
-        }
+        for (int row = ay + 1; row <= by; ++row)
+            crossings[row].push_back((ax * 1024 + step * (row - ay)) / 1024);
     }
-    std::set<Pixel> pixels;
-    for (auto& [y, xs] : crossings) {
-        EXPECT_EQ(xs.size(), 2u) << "row " << y;
-        for (int x = std::min(xs[0], xs[1]); x < std::max(xs[0], xs[1]); ++x)
+    for (auto& [row, xs] : crossings) {
+        EXPECT_EQ(xs.size(), 2u) << "row " << row;
+        for (int column = std::min(xs[0], xs[1]); column < std::max(xs[0], xs[1]); ++column)
+            pixels.insert({column, row});
+    }
+}
+
+Pixels Rectangle(int x0, int y0, int x1, int y1)   // inclusive
+{
+    Pixels pixels;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
             pixels.insert({x, y});
-    }
     return pixels;
 }
 
@@ -131,72 +128,76 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Depths, RasterTest, ::testing::Values(8, 16, 24, 32),
                          [](const auto& info) { return std::to_string(info.param) + "bpp"; });
 
-TEST_P(RasterTest, RightTriangleFillsFromItsLeftEdgeUpToItsHypotenuseBelowItsTopRow)
+// Glyph-like batches in every filled mode, on noise and up to the surface's last row and column:
+// byte for byte the plain rule, and every other byte as it was.
+TEST_P(RasterTest, FilledPrimitivesMatchThePlainRuleByteForByte)
 {
-    cGuardedSurface surface(64, 64, GetParam());
-    DrawTriangle(surface.Get(), 10, 10, 50, 10, 10, 50);
-    std::set<Pixel> expected;
-    for (int y = 11; y <= 50; ++y)
-        for (int x = 10; x < 50 - (y - 10); ++x)
-            expected.insert({x, y});
-    EXPECT_EQ(surface.Drawn(), expected);
-    EXPECT_TRUE(surface.GuardsIntact());
-}
-
-TEST_P(RasterTest, TrianglesMatchThePlainRuleAndSharedEdgesNeitherGapNorOverlap)
-{
+    struct sCase
+    {
+        int w, h, mode, vertices, size;
+    };
+    const sCase cases[] = {{96, 80, 4, 48, 14}, {96, 80, 4, 210, 20}, {13, 7, 4, 30, 13}, {96, 80, 5, 12, 30},
+                           {96, 80, 6, 9, 40},  {96, 80, 7, 16, 30},  {96, 80, 8, 10, 30}, {40, 30, 9, 3, 60}};
     std::mt19937 random(1234);
-    std::uniform_int_distribution<int> coordinate(0, 95);
-    for (int round = 0; round < 40; ++round) {
-        cGuardedSurface surface(96, 96, GetParam());
-        int x[4], y[4];
-        for (int i = 0; i < 4; ++i)
-            x[i] = coordinate(random), y[i] = coordinate(random);
-        // Fractions are truncated towards zero before anything else.
-        DrawTriangle(surface.Get(), x[0] + 0.9f, y[0] + 0.5f, x[1] + 0.99f, y[1] + 0.1f, x[2] + 0.3f, y[2] + 0.7f);
-        EXPECT_EQ(surface.Drawn(), ExpectedTriangle(x[0], y[0], x[1], y[1], x[2], y[2])) << "round " << round;
-        EXPECT_TRUE(surface.GuardsIntact());
+    sglColor3f(1, 0.5f, 0.25f);
+    for (const sCase& c : cases) {
+        for (int round = 0; round < 20; ++round) {
+            cGuardedSurface surface(c.w, c.h, GetParam(), 77 + round), expected(c.w, c.h, GetParam(), 77 + round);
+            std::uniform_int_distribution<int> dx(0, std::min(c.size, c.w - 1)), dy(0, std::min(c.size, c.h - 1));
+            int cornerX = std::uniform_int_distribution<int>(0, c.w - 1 - dx.max())(random);
+            int cornerY = std::uniform_int_distribution<int>(0, c.h - 1 - dy.max())(random);
+            std::vector<int> x, y;
+            std::vector<float> xy;
+            for (int i = 0; i < c.vertices; ++i) {
+                x.push_back(cornerX + dx(random)), y.push_back(cornerY + dy(random));
+                // Fractions are truncated towards zero before anything else.
+                xy.push_back(float(x.back()) + 0.9f), xy.push_back(float(y.back()) + 0.3f);
+            }
+            Draw(surface.Get(), c.mode, xy);
+
+            Pixels covered;
+            auto triangle = [&](int a, int b, int d) { PlainTriangle(covered, {x[a], x[b], x[d]}, {y[a], y[b], y[d]}); };
+            for (int i = 0, n = c.vertices; i + 2 < n; ++i) {
+                if ((c.mode == 4 && i % 3 == 0) || c.mode == 5)
+                    triangle(i, i + 1, i + 2);
+                else if (c.mode == 6 || c.mode == 9)
+                    triangle(0, i + 1, i + 2);
+                else if (i + 3 < n && ((c.mode == 7 && i % 4 == 0) || (c.mode == 8 && i % 2 == 0)))
+                    triangle(i, i + 1, i + 2), c.mode == 7 ? triangle(i, i + 2, i + 3) : triangle(i + 1, i + 2, i + 3);
+            }
+            uint32_t pixel = SDL_MapRGBA(expected.Get()->format, 255, 127, 63, 255);
+            for (const Pixel& p : covered)
+                std::memcpy(expected.Address(p.first, p.second), &pixel, size_t(GetParam() / 8));
+            ASSERT_EQ(surface.Memory(), expected.Memory()) << "mode " << c.mode << " size " << c.size << " round " << round;
+        }
     }
 }
 
-TEST_P(RasterTest, TriangleCoveringEverythingIsClippedToTheClipRectangle)
+TEST_P(RasterTest, PolygonsAreClippedToTheClipRectangleAndNothingOutsideIsWritten)
 {
-    cGuardedSurface surface(64, 48, GetParam());
+    cGuardedSurface covering(64, 48, GetParam());
     SDL_Rect clip = {8, 4, 40, 30};
-    SDL_SetClipRect(surface.Get(), &clip);
-    DrawTriangle(surface.Get(), -1000, -1000, 5000, -1000, -1000, 5000);
+    SDL_SetClipRect(covering.Get(), &clip);
+    Draw(covering.Get(), 4, {-1000, -1000, 5000, -1000, -1000, 5000});
     // The clipped outline is the clip rectangle itself; as every polygon, it leaves out its top
     // row and its right column.
-    std::set<Pixel> expected;
-    for (int y = 5; y <= 33; ++y)
-        for (int x = 8; x < 47; ++x)
-            expected.insert({x, y});
-    EXPECT_EQ(surface.Drawn(), expected);
-    EXPECT_TRUE(surface.GuardsIntact());
-}
+    EXPECT_EQ(covering.Drawn(), Rectangle(8, 5, 46, 33));
+    EXPECT_TRUE(covering.GuardsIntact());
 
-TEST_P(RasterTest, RandomPolygonsAndLinesNeverWriteOutsideTheClipRectangle)
-{
     std::mt19937 random(99);
     std::uniform_real_distribution<float> coordinate(-300, 400);
     cGuardedSurface surface(100, 80, GetParam());
-    SDL_Rect clip = {13, 7, 61, 50};
+    clip = {13, 7, 61, 50};
     SDL_SetClipRect(surface.Get(), &clip);
-    for (int mode : {1, 2, 3, 4, 5, 6, 7, 8, 9}) {
+    for (int mode = 1; mode <= 9; ++mode)
         for (int round = 0; round < 30; ++round) {
-            sglBegin(surface.Get(), mode);
-            for (int i = 0; i < 7; ++i)
-                sglVertex2f(coordinate(random), coordinate(random));
-            sglEnd();
+            std::vector<float> xy(14);
+            std::generate(xy.begin(), xy.end(), [&] { return coordinate(random); });
+            Draw(surface.Get(), mode, xy);
         }
-    }
-    for (const Pixel& p : surface.Drawn()) {
-        ASSERT_GE(p.first, clip.x);
-        ASSERT_LT(p.first, clip.x + clip.w);
-        ASSERT_GE(p.second, clip.y);
-        ASSERT_LT(p.second, clip.y + clip.h);
-    }
-    EXPECT_FALSE(surface.Drawn().empty());
+    Pixels drawn = surface.Drawn(), inside = Rectangle(13, 7, 73, 56);
+    EXPECT_FALSE(drawn.empty());
+    EXPECT_TRUE(std::includes(inside.begin(), inside.end(), drawn.begin(), drawn.end()));
     EXPECT_TRUE(surface.GuardsIntact());
 }
 
@@ -204,111 +205,62 @@ TEST_P(RasterTest, DegenerateAndHugeCoordinatesAreSafe)
 {
     cGuardedSurface surface(32, 32, GetParam());
     float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-    DrawTriangle(surface.Get(), nan, 3, 20, nan, 5, 5);
-    DrawTriangle(surface.Get(), -inf, -inf, inf, -inf, 0, inf);
-    DrawTriangle(surface.Get(), 3e9f, 1, -3e9f, 2, 5, 3e9f);
-    sglBegin(surface.Get(), 1);
-    sglVertex2f(-inf, 5), sglVertex2f(inf, 6);
-    sglVertex2f(1e20f, -1e20f), sglVertex2f(-1e20f, 1e20f);
-    sglEnd();
-    sglBegin(surface.Get(), 0);
-    sglVertex2f(nan, nan), sglVertex2f(-1, 40), sglVertex2f(31.9f, 31.9f);
-    sglEnd();
+    Draw(surface.Get(), 4, {nan, 3, 20, nan, 5, 5, -inf, -inf, inf, -inf, 0, inf, 3e9f, 1, -3e9f, 2, 5, 3e9f});
+    Draw(surface.Get(), 1, {-inf, 5, inf, 6, 1e20f, -1e20f, -1e20f, 1e20f});
+    Draw(surface.Get(), 0, {nan, nan, -1, 40, 31.9f, 31.9f});
     EXPECT_TRUE(surface.GuardsIntact());
 }
 
-TEST_P(RasterTest, ColourIsMappedToTheSurfaceFormat)
+TEST_P(RasterTest, ColourIsClampedAndMappedToTheSurfaceFormat)
 {
     cGuardedSurface surface(8, 8, GetParam());
-    sglColor3f(2, -1, 0.5f);   // clamped to (1, 0, 0.5)
-    sglBegin(surface.Get(), 0);
-    sglVertex2f(3, 4);
-    sglEnd();
+    sglColor3f(2, -1, 0.5f);
+    Draw(surface.Get(), 0, {3, 4});
     EXPECT_EQ(surface.At(3, 4), SDL_MapRGBA(surface.Get()->format, 255, 0, 127, 255));
     // 5-6-5 keeps the top bits: 31, 0, 15. 24 bits are three bytes, low byte first.
-    uint32_t expected = GetParam() == 16 ? 0xf80fu : GetParam() == 8 ? 0xa5u : 0xff007fu;
     if (GetParam() != 8) {
-        EXPECT_EQ(surface.At(3, 4), expected);
+        EXPECT_EQ(surface.At(3, 4), GetParam() == 16 ? 0xf80fu : 0xff007fu);
     }
+    sglClearBuffer(surface.Get(), 0, 1, 0, 1, 1);   // the current colour stays
+    EXPECT_EQ(surface.At(7, 7), SDL_MapRGBA(surface.Get()->format, 0, 255, 0, 255));
+    Draw(surface.Get(), 0, {2, 2});
+    EXPECT_EQ(surface.At(2, 2), SDL_MapRGBA(surface.Get()->format, 255, 0, 127, 255));
 }
 
-TEST(SoftwareRaster, BresenhamLinesDrawBothEndsAndStepTheMinorAxisOnANonNegativeDecision)
+TEST(SoftwareRaster, LinesPointsAndOutlinesDrawTheirPixels)
 {
     struct sCase
     {
-        int x1, y1, x2, y2;
-        std::set<Pixel> expected;
+        int mode;
+        std::vector<float> xy;
+        Pixels expected;
     };
+    // Bresenham: both ends drawn, the minor axis steps on a non-negative decision, ties go to y.
     const sCase cases[] = {
-        {0, 0, 10, 3, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {6, 2}, {7, 2}, {8, 2}, {9, 3}, {10, 3}}},
-        {10, 3, 0, 0, {{10, 3}, {9, 3}, {8, 2}, {7, 2}, {6, 2}, {5, 1}, {4, 1}, {3, 1}, {2, 1}, {1, 0}, {0, 0}}},
-        {2, 2, 5, 5, {{2, 2}, {3, 3}, {4, 4}, {5, 5}}},              // a tie goes to y: still diagonal
-        {4, 1, 4, 4, {{4, 1}, {4, 2}, {4, 3}, {4, 4}}},
-        {1, 7, 3, 7, {{1, 7}, {2, 7}, {3, 7}}},
-        {6, 6, 6, 6, {{6, 6}}},
-        {0, 0, 2, 5, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}}},
+        {3, {0, 0, 10, 3}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {6, 2}, {7, 2}, {8, 2}, {9, 3}, {10, 3}}},
+        {3, {10, 3, 0, 0}, {{10, 3}, {9, 3}, {8, 2}, {7, 2}, {6, 2}, {5, 1}, {4, 1}, {3, 1}, {2, 1}, {1, 0}, {0, 0}}},
+        {3, {2, 2, 5, 5}, {{2, 2}, {3, 3}, {4, 4}, {5, 5}}},
+        {3, {4, 1, 4, 4}, {{4, 1}, {4, 2}, {4, 3}, {4, 4}}},
+        {3, {6, 6, 6, 6}, {{6, 6}}},
+        {3, {0, 0, 2, 5}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}}},
+        {1, {1, 1, 3, 1, 1, 5, 3, 5, 9, 9}, {{1, 1}, {2, 1}, {3, 1}, {1, 5}, {2, 5}, {3, 5}}},   // a lone fifth vertex
+        {2, {1, 1, 4, 1, 4, 4}, {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}, {4, 4}, {3, 3}, {2, 2}}},
+        {0, {3, 4, -1, 2, 15.9f, 0}, {{3, 4}, {15, 0}}},
+        {7, {2, 2, 10, 2, 10, 6, 2, 6}, Rectangle(2, 3, 9, 6)},
     };
     sglColor3f(1, 1, 1);
-    for (int bpp : {8, 16, 24, 32}) {
+    for (int bpp : {8, 16, 24, 32})
         for (const sCase& c : cases) {
             cGuardedSurface surface(16, 16, bpp);
-            sglBegin(surface.Get(), 3);
-            sglVertex2f(float(c.x1), float(c.y1));
-            sglVertex2f(float(c.x2), float(c.y2));
-            sglEnd();
-            EXPECT_EQ(surface.Drawn(), c.expected)
-                << bpp << " bpp, (" << c.x1 << "," << c.y1 << ")-(" << c.x2 << "," << c.y2 << ")";
+            Draw(surface.Get(), c.mode, c.xy);
+            EXPECT_EQ(surface.Drawn(), c.expected) << bpp << " bpp, mode " << c.mode << " from " << c.xy[0] << "," << c.xy[1];
         }
-    }
-}
 
-TEST(SoftwareRaster, LinesAreClippedOntoTheClipRectangle)
-{
-    cGuardedSurface surface(40, 40, 32);
+    cGuardedSurface clipped(40, 40, 32);
     SDL_Rect clip = {10, 10, 20, 20};
-    SDL_SetClipRect(surface.Get(), &clip);
-    sglColor3f(1, 1, 1);
-    sglBegin(surface.Get(), 1);
-    sglVertex2f(-5, 20), sglVertex2f(100, 20);   // across: clipped at both sides
-    sglVertex2f(0, 0), sglVertex2f(5, 39);       // wholly left of the rectangle
-    sglEnd();
-    std::set<Pixel> expected;
-    for (int x = 10; x <= 29; ++x)
-        expected.insert({x, 20});
-    EXPECT_EQ(surface.Drawn(), expected);
-}
-
-TEST(SoftwareRaster, FiveVerticesAsLinesDrawTwoLines)
-{
-    cGuardedSurface surface(16, 16, 32);
-    sglColor3f(1, 1, 1);
-    sglBegin(surface.Get(), 1);
-    for (auto [x, y] : {Pixel{1, 1}, Pixel{3, 1}, Pixel{1, 5}, Pixel{3, 5}, Pixel{9, 9}})
-        sglVertex2f(float(x), float(y));
-    sglEnd();
-    std::set<Pixel> expected = {{1, 1}, {2, 1}, {3, 1}, {1, 5}, {2, 5}, {3, 5}};
-    EXPECT_EQ(surface.Drawn(), expected);
-}
-
-TEST(SoftwareRaster, LineLoopClosesAndQuadsSplitIntoTwoTriangles)
-{
-    cGuardedSurface loop(16, 16, 32);
-    sglColor3f(1, 1, 1);
-    sglBegin(loop.Get(), 2);
-    sglVertex2f(1, 1), sglVertex2f(4, 1), sglVertex2f(4, 4);
-    sglEnd();
-    std::set<Pixel> expected = {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}, {4, 4}, {3, 3}, {2, 2}};
-    EXPECT_EQ(loop.Drawn(), expected);
-
-    cGuardedSurface quad(16, 16, 32);
-    sglBegin(quad.Get(), 7);
-    sglVertex2f(2, 2), sglVertex2f(10, 2), sglVertex2f(10, 6), sglVertex2f(2, 6);
-    sglEnd();
-    std::set<Pixel> rectangle;
-    for (int y = 3; y <= 6; ++y)
-        for (int x = 2; x < 10; ++x)
-            rectangle.insert({x, y});
-    EXPECT_EQ(quad.Drawn(), rectangle);
+    SDL_SetClipRect(clipped.Get(), &clip);
+    Draw(clipped.Get(), 1, {-5, 20, 100, 20, 0, 0, 5, 39});   // across, and wholly left of it
+    EXPECT_EQ(clipped.Drawn(), Rectangle(10, 20, 29, 20));
 }
 
 TEST(SoftwareRaster, VerticesWithoutAnOpenPrimitiveAreIgnored)
@@ -316,48 +268,23 @@ TEST(SoftwareRaster, VerticesWithoutAnOpenPrimitiveAreIgnored)
     cGuardedSurface surface(16, 16, 32);
     sglColor3f(1, 1, 1);
     sglEnd();
-    sglVertex2f(1, 1);
-    sglVertex2f(9, 1);
-    sglVertex2f(1, 9);
-    sglEnd();
-    sglBegin(surface.Get(), 42);   // no such primitive
+    Draw(nullptr, 4, {1, 1, 9, 1, 1, 9});
     sglVertex2f(1, 1), sglVertex2f(9, 1), sglVertex2f(1, 9);
     sglEnd();
-    sglBegin(nullptr, 4);
-    sglVertex2f(1, 1), sglVertex2f(9, 1), sglVertex2f(1, 9);
-    sglEnd();
+    Draw(surface.Get(), 42, {1, 1, 9, 1, 1, 9});   // no such primitive
     EXPECT_TRUE(surface.Drawn().empty());
 }
 
 TEST(SoftwareRaster, SpansFillEveryLengthAndAlignmentExactly)
 {
-    for (int bpp : {8, 16, 24, 32}) {
-        for (int start = 0; start < 5; ++start) {
+    for (int bpp : {8, 16, 24, 32})
+        for (int start = 0; start < 5; ++start)
             for (int length = 0; length <= 40; ++length) {
                 cGuardedSurface surface(48, 3, bpp);
                 fillSolidSpan(surface.Get(), start, 1, length, 0x123456);
-                std::set<Pixel> expected;
-                for (int x = start; x < start + length; ++x)
-                    expected.insert({x, 1});
-                ASSERT_EQ(surface.Drawn(), expected) << bpp << " bpp from " << start << " length " << length;
-                uint32_t mask = bpp == 32 ? 0xffffffffu : (1u << bpp) - 1;
+                ASSERT_EQ(surface.Drawn(), length ? Rectangle(start, 1, start + length - 1, 1) : Pixels{}) << bpp << " bpp " << start << "+" << length;
                 if (length > 0) {
-                    ASSERT_EQ(surface.At(start + length - 1, 1), 0x123456u & mask);
+                    ASSERT_EQ(surface.At(start + length - 1, 1), 0x123456u & (bpp == 32 ? ~0u : (1u << bpp) - 1));
                 }
             }
-        }
-    }
-}
-
-TEST(SoftwareRaster, ClearBufferFillsTheWholeSurfaceAndKeepsTheCurrentColour)
-{
-    cGuardedSurface surface(8, 8, 32);
-    sglColor3f(0, 1, 0);
-    sglClearBuffer(surface.Get(), 1, 0, 0, 1, 1);
-    EXPECT_EQ(surface.At(0, 0), 0xff0000u);
-    EXPECT_EQ(surface.At(7, 7), 0xff0000u);
-    sglBegin(surface.Get(), 0);
-    sglVertex2f(2, 2);
-    sglEnd();
-    EXPECT_EQ(surface.At(2, 2), 0x00ff00u);
 }
