@@ -14,7 +14,7 @@
 #include "menu/cMenuText.h"
 #include "model/cModel.h"
 #include "sound/SoundManager.h"
-#include "text/FontDraw.h"
+#include "text/cTextBatch.h"
 
 namespace {
 
@@ -494,9 +494,7 @@ void cMenuManager::UpdateCreditsScreen()
         ChangeToPrevScreen();
         return;
     }
-    push2D();
     m_Credits.Update(0.005f);
-    pop2D();
 }
 
 void cMenuManager::EnterGameMenu()
@@ -657,9 +655,6 @@ void cMenuManager::DrawExtraCharacterStuff()
 {
     g_Graphics.m_Camera.SetLookAt(0.0f, 0.0f, -5.0f);
     g_Graphics.m_Camera.SetPosition(0.0f, 0.0f, 1.5f);
-    // The screen's 2D drawing leaves the projection matrix selected; the model is placed in the
-    // scene, not in the projection.
-    glMatrixMode(GL_MODELVIEW);
     if (m_CurrentChar >= 0 && size_t(m_CurrentChar) < m_CharInfos.size()) {
         // Scaled ten times, the model's normals would shrink with it and darken the figure.
         glPushAttrib(GL_ENABLE_BIT);
@@ -672,7 +667,7 @@ void cMenuManager::DrawExtraCharacterStuff()
     if (m_SelectStage == 2 && m_CharSelectScreen.GetNumButtons() > CS_NO) {
         float w = float(g_Graphics.GetWindowWidth());
         float h = float(g_Graphics.GetWindowHeight());
-        push2D();
+        cTextBatch batch;
         // An untextured box: with texturing on it would come out tinted by the last texture bound.
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
         glDisable(GL_LIGHTING);
@@ -690,7 +685,6 @@ void cMenuManager::DrawExtraCharacterStuff()
             button->SetDisplay(true);
             button->Draw();
         }
-        pop2D();
     }
     glEnable(GL_DEPTH_TEST);
 }

@@ -4,9 +4,9 @@
 #include <GL/glext.h>
 #include <SDL/SDL.h>
 #include <cstdlib>
+#include <vector>
 
 #include "graphics/GraphicsManager.h"
-#include "text/FontDraw.h"
 
 namespace {
 
@@ -25,6 +25,7 @@ struct sFramebufferCalls
     PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
     PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
     PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
     bool looked = false;
     bool available = false;
 };
@@ -55,7 +56,8 @@ bool LoadFramebufferCalls()
                    && Load(gl.genRenderbuffers, "glGenRenderbuffers")
                    && Load(gl.deleteRenderbuffers, "glDeleteRenderbuffers")
                    && Load(gl.bindRenderbuffer, "glBindRenderbuffer")
-                   && Load(gl.renderbufferStorage, "glRenderbufferStorage");
+                   && Load(gl.renderbufferStorage, "glRenderbufferStorage")
+                   && Load(gl.blitFramebuffer, "glBlitFramebuffer");
     return gl.available;
 }
 
@@ -144,19 +146,27 @@ bool cOffscreenLayer::EnsureTarget(int width, int height)
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
 
+    // The window's own depth format, so that the picture's depth can be copied over the window's.
+    GLint depthBits = Integer(GL_DEPTH_BITS), stencilBits = Integer(GL_STENCIL_BITS);
+    GLenum depthFormat = stencilBits > 0    ? GL_DEPTH24_STENCIL8
+                         : depthBits <= 16 ? GL_DEPTH_COMPONENT16
+                         : depthBits <= 24 ? GL_DEPTH_COMPONENT24
+                                           : GL_DEPTH_COMPONENT32;
     GLint boundRenderbuffer = Integer(GL_RENDERBUFFER_BINDING);
     gl.bindRenderbuffer(GL_RENDERBUFFER, m_DepthBuffer);
-    gl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    gl.renderbufferStorage(GL_RENDERBUFFER, depthFormat, width, height);
     gl.bindRenderbuffer(GL_RENDERBUFFER, GLuint(boundRenderbuffer));
 
     GLint boundFramebuffer = Integer(GL_FRAMEBUFFER_BINDING);
     gl.bindFramebuffer(GL_FRAMEBUFFER, m_Framebuffer);
     gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_Texture, 0);
-    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_DepthBuffer);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, stencilBits > 0 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                               GL_RENDERBUFFER, m_DepthBuffer);
     bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     gl.bindFramebuffer(GL_FRAMEBUFFER, GLuint(boundFramebuffer));
     m_Width = width;
     m_Height = height;
+    m_CopyChecked = m_CanCopy = false;
     if (!complete)
         Release();
     return complete;
@@ -196,9 +206,91 @@ bool cOffscreenLayer::Draw(int rows)
     sGLState state;
     if (!m_Recorded || !MatchesWindow() || !ReadGLState(state) || !(state == m_RecordedState))
         return false;
-    float w = float(m_Width), bottom = float(rows);
+    rows = rows < m_Height ? rows : m_Height;
+    bool depthTest = glIsEnabled(GL_DEPTH_TEST);
+    GLboolean depthMask = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+    std::vector<bool> covered;
+    if (!CopyableRows(rows, depthTest, covered)) {
+        DrawRows(0, rows);
+        return true;
+    }
+    // Rows where earlier 2D drawing holds the nearest depth are drawn as a quad, which loses the
+    // depth test there as direct drawing does; every other row is copied.
+    for (int top = 0; top < rows;) {
+        int bottom = top + 1;
+        while (bottom < rows && covered[size_t(bottom)] == covered[size_t(top)])
+            ++bottom;
+        if (covered[size_t(top)] || !CopyRows(top, bottom, depthTest && depthMask)) {
+            DrawRows(top, bottom);
+        }
+        top = bottom;
+    }
+    return true;
+}
+
+bool cOffscreenLayer::CopyableRows(int rows, bool depthTest, std::vector<bool>& covered) const
+{
+    // A copy skips the fragment stages: only where they would pass the picture through unchanged
+    // may it stand in for the quad.
+    if (!gl.blitFramebuffer || (m_CopyChecked && !m_CanCopy))
+        return false;
+    GLboolean colourMask[4];
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
+    if (!colourMask[0] || !colourMask[1] || !colourMask[2] || (!colourMask[3] && Integer(GL_ALPHA_BITS) > 0))
+        return false;
+    GLfloat depthRange[2];
+    glGetFloatv(GL_DEPTH_RANGE, depthRange);
+    if (glIsEnabled(GL_POLYGON_OFFSET_FILL) || depthRange[0] != 0 || depthRange[1] != 1)
+        return false;
+    covered.assign(size_t(rows), false);
+    if (!depthTest)
+        return true;
+    GLint depthFunc = Integer(GL_DEPTH_FUNC);
+    if (depthFunc == GL_LEQUAL || depthFunc == GL_ALWAYS)
+        return true;
+    if (depthFunc != GL_LESS)
+        return false;
+    // The 2D mode draws at depth 0: under GL_LESS it loses wherever earlier drawing left depth 0.
+    std::vector<GLuint> depth(size_t(m_Width) * size_t(rows));
+    GLint packAlignment = Integer(GL_PACK_ALIGNMENT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, m_Height - rows, m_Width, rows, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depth.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    for (int row = 0; row < rows; ++row) {
+        // Window rows count upwards from the bottom edge; picture rows downwards from the top.
+        const GLuint* line = depth.data() + size_t(rows - 1 - row) * size_t(m_Width);
+        for (int x = 0; x < m_Width && !covered[size_t(row)]; ++x)
+            covered[size_t(row)] = line[x] == 0;
+    }
+    return true;
+}
+
+bool cOffscreenLayer::CopyRows(int top, int bottom, bool withDepth)
+{
+    GLint readFramebuffer = Integer(GL_READ_FRAMEBUFFER_BINDING);
+    if (!m_CopyChecked) {
+        while (glGetError() != GL_NO_ERROR)
+            continue;   // only the copy's own error may decide
+    }
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, m_Framebuffer);
+    int y0 = m_Height - bottom, y1 = m_Height - top;
+    gl.blitFramebuffer(0, y0, m_Width, y1, 0, y0, m_Width, y1,
+                       GL_COLOR_BUFFER_BIT | (withDepth ? GL_DEPTH_BUFFER_BIT : 0), GL_NEAREST);
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
+    if (!m_CopyChecked) {
+        // A window whose depth format the picture could not match refuses the copy once and for all.
+        m_CopyChecked = true;
+        m_CanCopy = glGetError() == GL_NO_ERROR;
+    }
+    return m_CanCopy;
+}
+
+void cOffscreenLayer::DrawRows(int top, int bottom)
+{
+    float w = float(m_Width);
     // Texture rows run upwards from the window's bottom edge.
-    float t = 1 - bottom / float(m_Height);
+    float tTop = 1 - float(top) / float(m_Height), tBottom = 1 - float(bottom) / float(m_Height);
     GLint boundTexture = Integer(GL_TEXTURE_BINDING_2D);
     // Every fragment the picture gives is opaque and alpha-tested ALWAYS: blending with alpha 1
     // and the alpha test change nothing, so they are left out of the work.
@@ -206,25 +298,24 @@ bool cOffscreenLayer::Draw(int rows)
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_LIGHTING);
-    push2D();
+    g_Graphics.Push2D();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, m_Texture);
     glColor4f(1, 1, 1, 1);
     glBegin(GL_TRIANGLES);
-    glTexCoord2f(0, 1), glVertex2f(0, 0);
-    glTexCoord2f(0, t), glVertex2f(0, bottom);
-    glTexCoord2f(1, t), glVertex2f(w, bottom);
-    glTexCoord2f(1, t), glVertex2f(w, bottom);
-    glTexCoord2f(1, 1), glVertex2f(w, 0);
-    glTexCoord2f(0, 1), glVertex2f(0, 0);
+    glTexCoord2f(0, tTop), glVertex2f(0, float(top));
+    glTexCoord2f(0, tBottom), glVertex2f(0, float(bottom));
+    glTexCoord2f(1, tBottom), glVertex2f(w, float(bottom));
+    glTexCoord2f(1, tBottom), glVertex2f(w, float(bottom));
+    glTexCoord2f(1, tTop), glVertex2f(w, float(top));
+    glTexCoord2f(0, tTop), glVertex2f(0, float(top));
     glEnd();
     glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
-    pop2D();
+    g_Graphics.Pop2D();
     if (blend)
         glEnable(GL_BLEND);
     if (alphaTest)
         glEnable(GL_ALPHA_TEST);
-    return true;
 }
 
 void cOffscreenLayer::Forget()

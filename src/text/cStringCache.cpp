@@ -70,7 +70,7 @@ bool cStringCache::Draw(const sKey& key, const std::function<void()>& draw)
         draw();
         return false;
     }
-    if (m_Entries.size() >= k_MaxLists) {
+    if (m_Entries.size() >= MAX_LISTS) {
         auto oldest = m_Entries.find(*m_Ages.front());
         glDeleteLists(oldest->second.list, 1);
         m_Ages.pop_front();
