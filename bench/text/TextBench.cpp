@@ -15,6 +15,7 @@
 #include "graphics/GraphicsManager.h"
 #include "input/InputManager.h"
 #include "text/FontDraw.h"
+#include "text/cTextBatch.h"
 #include "text/pf.h"
 #include "text/sgl.h"
 
@@ -316,7 +317,8 @@ void BM_ConsoleBand(benchmark::State& state)
 }
 BENCHMARK(BM_ConsoleBand)->Name("BM_ConsoleFrame/band_only")->Unit(benchmark::kMicrosecond);
 
-// The open console with unchanged content, as it sits while the player reads it.
+// The open console with unchanged content, as it sits while the player reads it: its kept
+// picture copied over the band.
 void BM_ConsoleOpen(benchmark::State& state)
 {
     ScriptConsole console;
@@ -325,6 +327,41 @@ void BM_ConsoleOpen(benchmark::State& state)
     state.counters["triangles"] = double(triangles);
 }
 BENCHMARK(BM_ConsoleOpen)->Name("BM_ConsoleFrame/open")->Unit(benchmark::kMicrosecond);
+
+// The same console with its kept picture drawn as one textured quad through the fragment stages,
+// as before the copy: a polygon offset of zero changes no pixel but rules the copy out.
+void BM_ConsoleOpenQuad(benchmark::State& state)
+{
+    ScriptConsole console;
+    FillConsole(console);
+    glPolygonOffset(0, 0);
+    TimeFrames(state, [&](int64_t) {
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        console.DrawConsole();
+        glDisable(GL_POLYGON_OFFSET_FILL);
+    });
+}
+BENCHMARK(BM_ConsoleOpenQuad)->Name("BM_ConsoleFrame/open_quad_as_before")->Unit(benchmark::kMicrosecond);
+
+// The open console over the game's HUD, whose first line lies in the band and stays in front:
+// the rows holding it are drawn as a quad, the others copied. Measured against hud_only.
+void BM_ConsoleOverHud(benchmark::State& state)
+{
+    ScriptConsole console;
+    FillConsole(console);
+    TimeFrames(state, [&](int64_t) {
+        DrawFontString("Mara  60 fps", 10, 10, 16, 1, 1, 0.8f);
+        console.DrawConsole();
+    });
+}
+BENCHMARK(BM_ConsoleOverHud)->Name("BM_ConsoleFrame/open_over_hud")->Unit(benchmark::kMicrosecond);
+
+// The HUD's first line alone: the frame the open console over the HUD is measured against.
+void BM_HudLineOnly(benchmark::State& state)
+{
+    TimeFrames(state, [&](int64_t) { DrawFontString("Mara  60 fps", 10, 10, 16, 1, 1, 0.8f); });
+}
+BENCHMARK(BM_HudLineOnly)->Name("BM_ConsoleFrame/hud_only")->Unit(benchmark::kMicrosecond);
 
 // The open console while a script prints a line every frame: the content never repeats.
 void BM_ConsoleChanging(benchmark::State& state)
@@ -348,23 +385,39 @@ void BM_ConsoleMegabyteLine(benchmark::State& state)
 }
 BENCHMARK(BM_ConsoleMegabyteLine)->Name("BM_ConsoleFrame/open_megabyte_line")->Unit(benchmark::kMicrosecond);
 
-// A menu screen's text as the menus draw it: twenty entries of size 25 with their shadows.
+const char* const MENU_ENTRIES[] = {"New Game", "Load Game", "Options", "Credits", "Exit", "Video", "Sound",
+                                    "Controls", "Back", "Resolution: 800 x 600", "Full screen: on", "Music volume",
+                                    "Sound effects volume", "Action: SDLK_SPACE", "Cancel: SDLK_ESCAPE",
+                                    "Inventory: SDLK_i", "Switch: SDLK_TAB", "Menu: SDLK_m", "Slot 1: empty",
+                                    "Slot 2: the quay at dusk"};
+
+void DrawMenuEntries()
+{
+    float y = 40;
+    for (const char* entry : MENU_ENTRIES) {
+        DrawFontString(entry, 260, y, 25, 1, 1, 1, true, 0, 0, 0);
+        y += 27;
+    }
+}
+
+// A menu screen's text as the menus draw it: twenty entries of size 25 with their shadows, in one
+// text batch (the 2D mode entered and left once).
 void BM_MenuText(benchmark::State& state)
 {
-    const char* entries[] = {"New Game", "Load Game", "Options", "Credits", "Exit", "Video", "Sound",
-                             "Controls", "Back", "Resolution: 800 x 600", "Full screen: on", "Music volume",
-                             "Sound effects volume", "Action: SDLK_SPACE", "Cancel: SDLK_ESCAPE",
-                             "Inventory: SDLK_i", "Switch: SDLK_TAB", "Menu: SDLK_m", "Slot 1: empty",
-                             "Slot 2: the quay at dusk"};
     TimeFrames(state, [&](int64_t) {
-        float y = 40;
-        for (const char* entry : entries) {
-            DrawFontString(entry, 260, y, 25, 1, 1, 1, true, 0, 0, 0);
-            y += 27;
-        }
+        cTextBatch batch;
+        DrawMenuEntries();
     });
 }
 BENCHMARK(BM_MenuText)->Name("BM_TextFrame/menu_20_strings")->Unit(benchmark::kMicrosecond);
+
+// The same twenty strings each entering and leaving the 2D mode and toggling lighting and
+// texturing, as every string did before the batch.
+void BM_MenuTextPerString(benchmark::State& state)
+{
+    TimeFrames(state, [&](int64_t) { DrawMenuEntries(); });
+}
+BENCHMARK(BM_MenuTextPerString)->Name("BM_TextFrame/menu_20_strings_per_string_state")->Unit(benchmark::kMicrosecond);
 
 // The game's HUD: the player's name with a frame rate that changes now and then, and a fixed hint.
 void BM_HudText(benchmark::State& state)

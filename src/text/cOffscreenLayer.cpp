@@ -252,16 +252,21 @@ bool cOffscreenLayer::CopyableRows(int rows, bool depthTest, std::vector<bool>& 
     if (depthFunc != GL_LESS)
         return false;
     // The 2D mode draws at depth 0: under GL_LESS it loses wherever earlier drawing left depth 0.
-    std::vector<GLuint> depth(size_t(m_Width) * size_t(rows));
+    // Read in the buffer's own width, which the driver copies without converting.
+    bool shortDepth = Integer(GL_DEPTH_BITS) <= 16;
+    size_t count = size_t(m_Width) * size_t(rows);
+    std::vector<GLushort> shortDepths(shortDepth ? count : 0);
+    std::vector<GLuint> depths(shortDepth ? 0 : count);
     GLint packAlignment = Integer(GL_PACK_ALIGNMENT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, m_Height - rows, m_Width, rows, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depth.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, m_Height - rows, m_Width, rows, GL_DEPTH_COMPONENT, shortDepth ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                 shortDepth ? static_cast<void*>(shortDepths.data()) : static_cast<void*>(depths.data()));
     glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
     for (int row = 0; row < rows; ++row) {
         // Window rows count upwards from the bottom edge; picture rows downwards from the top.
-        const GLuint* line = depth.data() + size_t(rows - 1 - row) * size_t(m_Width);
-        for (int x = 0; x < m_Width && !covered[size_t(row)]; ++x)
-            covered[size_t(row)] = line[x] == 0;
+        size_t start = size_t(rows - 1 - row) * size_t(m_Width);
+        for (size_t i = start; i < start + size_t(m_Width) && !covered[size_t(row)]; ++i)
+            covered[size_t(row)] = shortDepth ? shortDepths[i] == 0 : depths[i] == 0;
     }
     return true;
 }
