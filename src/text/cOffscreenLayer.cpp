@@ -146,22 +146,15 @@ bool cOffscreenLayer::EnsureTarget(int width, int height)
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
 
-    // The window's own depth format, so that the picture's depth can be copied over the window's.
-    GLint depthBits = Integer(GL_DEPTH_BITS), stencilBits = Integer(GL_STENCIL_BITS);
-    GLenum depthFormat = stencilBits > 0    ? GL_DEPTH24_STENCIL8
-                         : depthBits <= 16 ? GL_DEPTH_COMPONENT16
-                         : depthBits <= 24 ? GL_DEPTH_COMPONENT24
-                                           : GL_DEPTH_COMPONENT32;
     GLint boundRenderbuffer = Integer(GL_RENDERBUFFER_BINDING);
     gl.bindRenderbuffer(GL_RENDERBUFFER, m_DepthBuffer);
-    gl.renderbufferStorage(GL_RENDERBUFFER, depthFormat, width, height);
+    gl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     gl.bindRenderbuffer(GL_RENDERBUFFER, GLuint(boundRenderbuffer));
 
     GLint boundFramebuffer = Integer(GL_FRAMEBUFFER_BINDING);
     gl.bindFramebuffer(GL_FRAMEBUFFER, m_Framebuffer);
     gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_Texture, 0);
-    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, stencilBits > 0 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                               GL_RENDERBUFFER, m_DepthBuffer);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_DepthBuffer);
     bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     gl.bindFramebuffer(GL_FRAMEBUFFER, GLuint(boundFramebuffer));
     m_Width = width;
@@ -208,20 +201,19 @@ bool cOffscreenLayer::Draw(int rows)
         return false;
     rows = rows < m_Height ? rows : m_Height;
     bool depthTest = glIsEnabled(GL_DEPTH_TEST);
-    GLboolean depthMask = GL_TRUE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
     std::vector<bool> covered;
     if (!CopyableRows(rows, depthTest, covered)) {
         DrawRows(0, rows);
         return true;
     }
-    // Rows where earlier 2D drawing holds the nearest depth are drawn as a quad, which loses the
-    // depth test there as direct drawing does; every other row is copied.
+    // Rows where earlier drawing holds the nearest depth are drawn as a quad, which loses the depth
+    // test there as direct drawing does; every other row is copied. A copy leaves the window's
+    // depth as it was: the picture is the last thing drawn in a frame, so nothing reads it.
     for (int top = 0; top < rows;) {
         int bottom = top + 1;
         while (bottom < rows && covered[size_t(bottom)] == covered[size_t(top)])
             ++bottom;
-        if (covered[size_t(top)] || !CopyRows(top, bottom, depthTest && depthMask)) {
+        if (covered[size_t(top)] || !CopyRows(top, bottom)) {
             DrawRows(top, bottom);
         }
         top = bottom;
@@ -271,7 +263,7 @@ bool cOffscreenLayer::CopyableRows(int rows, bool depthTest, std::vector<bool>& 
     return true;
 }
 
-bool cOffscreenLayer::CopyRows(int top, int bottom, bool withDepth)
+bool cOffscreenLayer::CopyRows(int top, int bottom)
 {
     GLint readFramebuffer = Integer(GL_READ_FRAMEBUFFER_BINDING);
     if (!m_CopyChecked) {
@@ -280,11 +272,10 @@ bool cOffscreenLayer::CopyRows(int top, int bottom, bool withDepth)
     }
     gl.bindFramebuffer(GL_READ_FRAMEBUFFER, m_Framebuffer);
     int y0 = m_Height - bottom, y1 = m_Height - top;
-    gl.blitFramebuffer(0, y0, m_Width, y1, 0, y0, m_Width, y1,
-                       GL_COLOR_BUFFER_BIT | (withDepth ? GL_DEPTH_BUFFER_BIT : 0), GL_NEAREST);
+    gl.blitFramebuffer(0, y0, m_Width, y1, 0, y0, m_Width, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     gl.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
     if (!m_CopyChecked) {
-        // A window whose depth format the picture could not match refuses the copy once and for all.
+        // A window whose colour format the picture cannot be copied into refuses once and for all.
         m_CopyChecked = true;
         m_CanCopy = glGetError() == GL_NO_ERROR;
     }

@@ -18,8 +18,8 @@ public:
     // or the current GL state would make a picture look different from direct drawing.
     bool Record(const std::function<void()>& draw);
     // Puts rows [0, rows) of the picture, which the drawing must have covered whole, over the same
-    // rows of the window: copied where the GL state lets a copy give what the quad would, as a quad
-    // where it does not. False, drawing nothing, when the picture was not recorded for this
+    // rows of the window: copied where the GL state lets a copy give the quad's colours (leaving the
+    // window's depth there as it was), as a quad where it does not. False, drawing nothing, when the picture was not recorded for this
     // window, video mode and GL state.
     bool Draw(int rows);
     void Forget();   // the next Draw fails until the next Record
@@ -38,8 +38,8 @@ private:
     bool EnsureTarget(int width, int height);
     // False when rows cannot be copied in this GL state; else which rows the quad must draw.
     bool CopyableRows(int rows, bool depthTest, std::vector<bool>& covered) const;
-    bool CopyRows(int top, int bottom, bool withDepth);   // false when the window refuses the copy
-    void DrawRows(int top, int bottom);                   // as a textured quad, through every test
+    bool CopyRows(int top, int bottom);   // colour only; false when the window refuses the copy
+    void DrawRows(int top, int bottom);   // as a textured quad, through every test
 
     uint32_t m_Framebuffer = 0, m_Texture = 0, m_DepthBuffer = 0;
     int m_Width = 0, m_Height = 0;
