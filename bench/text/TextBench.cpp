@@ -227,8 +227,6 @@ void BM_pfDrawString(benchmark::State& state)
 }
 BENCHMARK(BM_pfDrawString)->Arg(17)->Arg(40);
 
-// ---- text in the engine's window under Mesa --------------------------------------------------
-
 // Every figure below is one whole frame as a player waits for it: the clear, the drawing and
 // glFinish, which waits for Mesa's raster threads, all inside the timer, in the 800 x 600 window
 // and GL state the graphics manager installs. The CPU column is the whole process's, Mesa's
