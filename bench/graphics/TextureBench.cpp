@@ -199,10 +199,15 @@ void BM_DrawBackground_single_quad(benchmark::State& state)
     glTexImage2D(GL_TEXTURE_2D, 0, 4, surface->w, surface->h, 0, GL_RGBA, GL_UNSIGNED_BYTE, surface->pixels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    cBackground mode;   // only for its 2D mode
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        mode.Push2D();
+        // The state the background draws in.
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        g_Graphics.Push2D(GraphicsManager::ORIGIN_BOTTOM_LEFT);
         glBindTexture(GL_TEXTURE_2D, texture);
         glBegin(GL_QUADS);
         glTexCoord2f(0, 1);
@@ -214,7 +219,8 @@ void BM_DrawBackground_single_quad(benchmark::State& state)
         glTexCoord2f(1, 1);
         glVertex2f(float(width), 0);
         glEnd();
-        mode.Pop2D();
+        g_Graphics.Pop2D();
+        glPopAttrib();
         glFinish();
     }
     glDeleteTextures(1, &texture);

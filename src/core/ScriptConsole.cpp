@@ -9,6 +9,7 @@
 #include "graphics/GraphicsManager.h"
 #include "input/InputManager.h"
 #include "text/FontDraw.h"
+#include "text/cTextBatch.h"
 #include "text/sgl.h"
 
 ScriptConsole g_Console;
@@ -107,8 +108,8 @@ std::string ScriptConsole::Command()
 
 namespace {
 
-constexpr int k_TextSize = 17, k_LineHeight = k_TextSize + 4;
-constexpr int k_BandHeight = 240;
+constexpr int TEXT_SIZE = 17, LINE_HEIGHT = TEXT_SIZE + 4;
+constexpr int BAND_HEIGHT = 240;
 
 } // namespace
 
@@ -125,13 +126,13 @@ void ScriptConsole::DrawConsole()
     if (!m_Active)
         return;
     sPictureKey key = PictureKey();
-    bool shown = key == m_PictureKey && m_Picture.Draw(k_BandHeight);
+    bool shown = key == m_PictureKey && m_Picture.Draw(BAND_HEIGHT);
     // Content that changed in the last frame is likely to change in the next, and recording it
     // would cost more than drawing it; it earns a picture by staying the same for one frame.
     if (!shown && key == m_LastKey && m_Picture.Record([this] { DrawLines(); })) {
         pfGetPosition(&m_PenAfter[0], &m_PenAfter[1]);
         m_PictureKey = key;
-        shown = m_Picture.Draw(k_BandHeight);
+        shown = m_Picture.Draw(BAND_HEIGHT);
     }
     m_DrewFromPicture = shown;
     if (shown)
@@ -143,32 +144,33 @@ void ScriptConsole::DrawConsole()
 
 void ScriptConsole::DrawLines()
 {
+    cTextBatch batch;
     SDL_Surface* screen = SDL_GetVideoSurface();
     pfstyle style = pfGetStyle();
     // Glyphs that begin past the window's right edge leave no pixel, so a long line costs no more
     // than a full one; two glyphs more cover skew, weight and shadow near the edge.
     bool cut = screen && style.sine == 0 && style.cosine > 0;
-    float visibleWidth = screen ? float(screen->w - 5 + 2 * k_TextSize) : 0;
+    float visibleWidth = screen ? float(screen->w - 5 + 2 * TEXT_SIZE) : 0;
     auto draw = [&](const std::string& text, float y, float r, float g, float b) {
         size_t length = text.size();
         if (cut) {
             // Measured as drawn: each console string leaves the default font current.
             pfSetFont(&pfPSansMonoBold7);
-            pfSetScale(float(k_TextSize));
+            pfSetScale(float(TEXT_SIZE));
             length = pfFitString(text.c_str(), visibleWidth);
         }
         if (length == text.size())
-            DrawConsoleFontString(text.c_str(), 5, y, k_TextSize, r, g, b);
+            DrawConsoleFontString(text.c_str(), 5, y, TEXT_SIZE, r, g, b);
         else
-            DrawConsoleFontString(text.substr(0, length).c_str(), 5, y, k_TextSize, r, g, b);
+            DrawConsoleFontString(text.substr(0, length).c_str(), 5, y, TEXT_SIZE, r, g, b);
     };
 
     // The newest line always sits just above the prompt, however few lines there are.
-    float y = float(k_LineHeight * (MAX_CONSOLE_LINES - int(m_Log.size())));
+    float y = float(LINE_HEIGHT * (MAX_CONSOLE_LINES - int(m_Log.size())));
     for (const ConsoleLog& line : m_Log) {
         float green = line.m_Type == LOG_STDERR ? 0.8f : 1.0f;
         draw(line.m_Text, y, 1, green, green);
-        y += k_LineHeight;
+        y += LINE_HEIGHT;
     }
     draw((m_State ? ">>> " : "!>> ") + g_Input.TypedText() + "_", y, 0.6f, 1, 0.6f);
     // Drawn after the text: the first 2D drawing at a pixel wins, so the band stays behind it.
@@ -182,7 +184,7 @@ void ScriptConsole::LeaveStateAsDrawn()
     glEnable(GL_TEXTURE_2D);
     glColor4f(0, 0, 0.3f, 1);
     pfSetFont(&pfPBaveuse);
-    pfSetScale(float(k_TextSize));
+    pfSetScale(float(TEXT_SIZE));
     pfSetPosition(m_PenAfter[0], m_PenAfter[1]);
     sglColor3f(0, 0, 0.8f);
 }

@@ -5,6 +5,7 @@
 #include <SDL/SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/GameState.h"
 
@@ -26,6 +27,14 @@ constexpr float MENU_LIGHT_POSITION[4] = {0.0f, 0.0f, 1.0f, 0.0f};
 constexpr float GAME_LIGHT_AMBIENT[4] = {0.4f, 0.4f, 0.4f, 1.0f};
 constexpr float GAME_LIGHT_POSITION[4] = {-5.0f, 7.0f, 10.0f, 0.0f};
 constexpr float LIGHT_DIFFUSE[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+struct sLightParameter
+{
+    const char* name;
+    GLenum parameter;
+};
+constexpr sLightParameter LIGHT_PARAMETERS[] = {
+    {"AMBIENT", GL_AMBIENT}, {"DIFFUSE", GL_DIFFUSE}, {"SPECULAR", GL_SPECULAR}, {"POSITION", GL_POSITION}};
 
 } // namespace
 
@@ -253,6 +262,75 @@ void GraphicsManager::SetLight0(float x, float y, float z)
     m_Light0Position[3] = 1.0f;
     glLightfv(GL_LIGHT0, GL_POSITION, m_Light0Position);
     glPopMatrix();
+}
+
+bool GraphicsManager::SetLightParameter(int light, const char* name, const float values[4])
+{
+    for (const sLightParameter& entry : LIGHT_PARAMETERS) {
+        if (std::strcmp(name, entry.name) == 0) {
+            GLenum lightId = GLenum(GL_LIGHT0 + light);
+            glEnable(lightId);
+            glLightfv(lightId, entry.parameter, values);
+            return true;
+        }
+    }
+    return false;
+}
+
+void GraphicsManager::Push2D(e2DOrigin origin, float nearZ)
+{
+    const SDL_Surface* screen = SDL_GetVideoSurface();
+    int width = screen ? screen->w : m_WindowWidth;
+    int height = screen ? screen->h : m_WindowHeight;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glViewport(0, 0, width, height);
+    if (origin == ORIGIN_BOTTOM_LEFT)
+        glOrtho(0, width, 0, height, nearZ, 1);
+    else
+        glOrtho(0, width, height, 0, nearZ, 1);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void GraphicsManager::Pop2D()
+{
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    // Back to the model-view matrix that everything else in the frame draws with: models push and
+    // transform "the current matrix", which must not be the projection.
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void GraphicsManager::DrawFlatTriangles(const float (*corners)[2], int count, const float colour[4])
+{
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glBegin(GL_TRIANGLES);
+    glColor4f(colour[0], colour[1], colour[2], colour[3]);
+    for (int i = 0; i < count; ++i)
+        glVertex3f(corners[i][0], corners[i][1], 0.5f);
+    glColor4f(1, 1, 1, 1);
+    glEnd();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+}
+
+void GraphicsManager::ProjectToWindow(float x, float y, float z, double& windowX, double& windowY) const
+{
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble windowZ = 0;
+    windowX = windowY = 0;
+    gluProject(x, y, z, modelView, projection, viewport, &windowX, &windowY, &windowZ);
 }
 
 const sDisplayMode& GraphicsManager::GetDisplayMode(unsigned int index) const

@@ -42,6 +42,22 @@ public:
     void RenderScene();       // frame begin: clear, camera, and the menus while they own the frame
     void RenderScene_End();   // frame end: buffer swap
     void SetLight0(float x, float y, float z);   // positional, in eye coordinates
+    // Enables light 0 to 7 and sets "AMBIENT", "DIFFUSE", "SPECULAR" or "POSITION" (the name
+    // exactly) to values; false, changing nothing, for any other name.
+    bool SetLightParameter(int light, const char* name, const float values[4]);
+
+    // The one 2D mode of pixels for everything flat: both matrices saved, the viewport on the
+    // whole window, the origin at the top-left corner with y growing downwards (at the bottom-left
+    // with y up for ORIGIN_BOTTOM_LEFT). Depth runs from z = -nearZ (depth 0) to z = -1; with the
+    // default nearZ of 0 a vertex at z = 0 lies on the near plane, in front of the whole scene.
+    enum e2DOrigin { ORIGIN_TOP_LEFT, ORIGIN_BOTTOM_LEFT };
+    void Push2D(e2DOrigin origin = ORIGIN_TOP_LEFT, float nearZ = 0.0f);
+    void Pop2D();   // restores both matrices and leaves the model-view one selected
+    // Flat triangles at z = 0.5 in one colour, untextured and unlit; leaves lighting and texturing
+    // on and the current colour opaque white.
+    void DrawFlatTriangles(const float (*corners)[2], int count, const float colour[4]);
+    // Window coordinates of a point under the current matrices, y counted up from the bottom edge.
+    void ProjectToWindow(float x, float y, float z, double& windowX, double& windowY) const;
 
     int GetWindowWidth() const { return m_WindowWidth; }
     int GetWindowHeight() const { return m_WindowHeight; }

@@ -1,11 +1,7 @@
 #include "graphics/GraphicsModule.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-#include <SDL/SDL.h>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "graphics/GraphicsManager.h"
 #include "math/cVector3.h"
@@ -164,17 +160,8 @@ PyObject* graphics_push2d(PyObject*, PyObject* args)
 {
     if (!PyArg_ParseTuple(args, ""))
         return nullptr;
-    const SDL_Surface* screen = SDL_GetVideoSurface();
-    int width = screen ? screen->w : g_Graphics.GetWindowWidth();
-    int height = screen ? screen->h : g_Graphics.GetWindowHeight();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glViewport(0, 0, width, height);
-    glOrtho(0, width, height, 0, -1, 1);
+    // Scripts' shapes lie at z = 0.5: their mode reaches behind the viewer to keep them in view.
+    g_Graphics.Push2D(GraphicsManager::ORIGIN_TOP_LEFT, -1.0f);
     Py_RETURN_NONE;
 }
 
@@ -182,13 +169,7 @@ PyObject* graphics_pop2d(PyObject*, PyObject* args)
 {
     if (!PyArg_ParseTuple(args, ""))
         return nullptr;
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    // Back to the model-view matrix that everything else in the frame draws with: models push and
-    // transform "the current matrix", which must not be the projection.
-    glMatrixMode(GL_MODELVIEW);
+    g_Graphics.Pop2D();
     Py_RETURN_NONE;
 }
 
@@ -217,38 +198,15 @@ PyObject* graphics_setlight(PyObject*, PyObject* args)
                                      "light number must be between 0 and 7; setting to 0", 1) < 0;
         light = 0;
     }
-    struct sParameter { const char* name; GLenum parameter; };
-    static const sParameter k_Parameters[] = {
-        {"AMBIENT", GL_AMBIENT}, {"DIFFUSE", GL_DIFFUSE}, {"SPECULAR", GL_SPECULAR}, {"POSITION", GL_POSITION}};
-    const sParameter* found = nullptr;
-    for (const sParameter& p : k_Parameters)
-        if (std::strcmp(name, p.name) == 0)
-            found = &p;
-    if (!found) {
+    if (!g_Graphics.SetLightParameter(light, name, values)) {
+        if (warningRaised)
+            PyErr_Clear();
         PyErr_Format(PyExc_ValueError, "%s is not a valid parameter name", name);
         return nullptr;
     }
-    GLenum lightId = GLenum(GL_LIGHT0 + light);
-    glEnable(lightId);
-    glLightfv(lightId, found->parameter, values);
     if (warningRaised)
         return nullptr;
     Py_RETURN_NONE;
-}
-
-// Colour components default to opaque white.
-void DrawTriangles(const float (*corners)[2], int count, const float colour[4])
-{
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glBegin(GL_TRIANGLES);
-    glColor4f(colour[0], colour[1], colour[2], colour[3]);
-    for (int i = 0; i < count; ++i)
-        glVertex3f(corners[i][0], corners[i][1], 0.5f);
-    glColor4f(1, 1, 1, 1);
-    glEnd();
-    glEnable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
 }
 
 PyObject* graphics_drawrect(PyObject*, PyObject* args)
@@ -262,7 +220,7 @@ PyObject* graphics_drawrect(PyObject*, PyObject* args)
     // coordinates, and keeps the winding that survives culling in the 2D mode.
     float x2 = x + std::fabs(width), y2 = y + std::fabs(height);
     const float corners[6][2] = {{x, y}, {x, y2}, {x2, y2}, {x2, y2}, {x2, y}, {x, y}};
-    DrawTriangles(corners, 6, colour);
+    g_Graphics.DrawFlatTriangles(corners, 6, colour);
     Py_RETURN_NONE;
 }
 
@@ -274,7 +232,7 @@ PyObject* graphics_drawtriangle(PyObject*, PyObject* args)
                           &corners[1][1], &corners[2][0], &corners[2][1], &colour[0], &colour[1],
                           &colour[2], &colour[3]))
         return nullptr;
-    DrawTriangles(corners, 3, colour);
+    g_Graphics.DrawFlatTriangles(corners, 3, colour);
     Py_RETURN_NONE;
 }
 
@@ -283,13 +241,8 @@ PyObject* graphics_projcoord(PyObject*, PyObject* args)
     float x = 0, y = 0, z = 0;
     if (!PyArg_ParseTuple(args, "fff", &x, &y, &z))
         return nullptr;
-    GLdouble modelView[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble windowX = 0, windowY = 0, windowZ = 0;
-    gluProject(x, y, z, modelView, projection, viewport, &windowX, &windowY, &windowZ);
+    double windowX = 0, windowY = 0;
+    g_Graphics.ProjectToWindow(x, y, z, windowX, windowY);
     return Py_BuildValue("(ff)", windowX, windowY);
 }
 

@@ -1,8 +1,8 @@
 #include "graphics/cBackground.h"
 
 #include <GL/gl.h>
-#include <SDL/SDL.h>
 
+#include "graphics/GraphicsManager.h"
 #include "graphics/cTextureManager.h"
 
 bool cBackground::LoadImageA(const char* fileName)
@@ -20,51 +20,23 @@ void cBackground::FreeImage()
         TEXTUREMANAGER.RemoveLargeTexture(m_FileName.c_str());
 }
 
-void cBackground::Push2D()
+void cBackground::Draw(int width, int height)
 {
+    if (!m_Loaded || m_Width == 0 || m_Height == 0)
+        return;
+    // No depth test, culling or lighting behind the menus; every attribute comes back afterwards.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
-
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const SDL_Surface* screen = SDL_GetVideoSurface();
-    int width = screen ? screen->w : viewport[2];
-    int height = screen ? screen->h : viewport[3];
-    glViewport(0, 0, width, height);
-
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Row 0 of the tiles is the image's bottom row: y grows upwards here.
+    g_Graphics.Push2D(GraphicsManager::ORIGIN_BOTTOM_LEFT);
     // Clamped to the edge texel, not to the border: plain GL_CLAMP would let linear filtering mix
     // the black border colour into the outer texels of whichever tile is bound here (the last
     // tile of the previous frame's drawing) and draw a dark line along it when stretched.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-}
-
-void cBackground::Pop2D()
-{
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glPopAttrib();
-}
-
-void cBackground::Draw(int width, int height)
-{
-    if (!m_Loaded || m_Width == 0 || m_Height == 0)
-        return;
-    Push2D();
     float tileWidth = float(width) / float(m_Width) * 64.0f;
     float tileHeight = float(height) / float(m_Height) * 64.0f;
     // Each edge is computed once from its own index, so that neighbouring quads meet on the very
@@ -91,5 +63,6 @@ void cBackground::Draw(int width, int height)
             glEnd();
         }
     }
-    Pop2D();
+    g_Graphics.Pop2D();
+    glPopAttrib();
 }

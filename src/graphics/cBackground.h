@@ -13,12 +13,9 @@ class cBackground
 public:
     bool LoadImageA(const char* fileName);   // false when the registry could not load it
     void FreeImage();                        // gives the registry reference back; no drawing after it
-    void Draw(int width, int height);        // the image fills (0, 0)-(width, height) in pixels
-
-    // The background's own 2D mode: pixels with the origin at the bottom-left, y up, no depth
-    // test, culling or lighting. Pop2D restores every OpenGL attribute Push2D found.
-    void Push2D();
-    void Pop2D();
+    // The image fills (0, 0)-(width, height) in pixels, without depth test, culling or lighting;
+    // every OpenGL attribute is as it was afterwards.
+    void Draw(int width, int height);
 
 private:
     std::string m_FileName;

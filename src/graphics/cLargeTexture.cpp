@@ -13,7 +13,7 @@ namespace {
 
 using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
-constexpr int k_TileSize = 64;
+constexpr int TILE_SIZE = 64;
 
 void ThrowOnGLError(const char* text)
 {
@@ -81,12 +81,12 @@ void cLargeTexture::LoadLargeSurface(SDL_Surface* surface)
 
 void cLargeTexture::UploadTiles(SDL_Surface* padded)
 {
-    if (padded->w % k_TileSize != 0 || padded->h % k_TileSize != 0)
-        throw "Large Texture not a multiple of: " + std::to_string(k_TileSize);
-    m_NumTexturesX = padded->w / k_TileSize;
-    m_NumTexturesY = padded->h / k_TileSize;
+    if (padded->w % TILE_SIZE != 0 || padded->h % TILE_SIZE != 0)
+        throw "Large Texture not a multiple of: " + std::to_string(TILE_SIZE);
+    m_NumTexturesX = padded->w / TILE_SIZE;
+    m_NumTexturesY = padded->h / TILE_SIZE;
 
-    SurfacePtr tile(SDL_CreateRGBSurface(SDL_SWSURFACE, k_TileSize, k_TileSize, 32, 0x000000FF,
+    SurfacePtr tile(SDL_CreateRGBSurface(SDL_SWSURFACE, TILE_SIZE, TILE_SIZE, 32, 0x000000FF,
                                          0x0000FF00, 0x00FF0000, 0xFF000000),
                     SDL_FreeSurface);
     if (!tile)
@@ -108,9 +108,9 @@ void cLargeTexture::UploadTiles(SDL_Surface* padded)
     // A colour key would make the blit skip pixels and leave the previous tile's in their place.
     bool keyed = (padded->flags & SDL_SRCCOLORKEY) != 0;
     size_t index = 0;
-    for (int y = 0; y < padded->h; y += k_TileSize) {
-        for (int x = 0; x < padded->w; x += k_TileSize, ++index) {
-            SDL_Rect from = {Sint16(x), Sint16(y), k_TileSize, k_TileSize};
+    for (int y = 0; y < padded->h; y += TILE_SIZE) {
+        for (int x = 0; x < padded->w; x += TILE_SIZE, ++index) {
+            SDL_Rect from = {Sint16(x), Sint16(y), TILE_SIZE, TILE_SIZE};
             SDL_Rect to = {0, 0, 0, 0};
             if (keyed)
                 SDL_FillRect(tile.get(), nullptr, 0);
@@ -118,7 +118,7 @@ void cLargeTexture::UploadTiles(SDL_Surface* padded)
                 throw std::string("LoadLargeSurface: Could not blit to temp surface");
             glBindTexture(GL_TEXTURE_2D, m_TextureIDs[index]);
             ThrowOnGLError("LoadLargeSurface: glBindTexture resulted in an error");
-            glTexImage2D(GL_TEXTURE_2D, 0, 4, k_TileSize, k_TileSize, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+            glTexImage2D(GL_TEXTURE_2D, 0, 4, TILE_SIZE, TILE_SIZE, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                          tile->pixels);
             ThrowOnGLError("LoadLargeSurface: glTexImage2D resulted in an error");
             glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

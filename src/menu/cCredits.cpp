@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "core/RegularFile.h"
 #include "text/FontDraw.h"
+#include "text/cTextBatch.h"
 
 cCredits g_PyCredits;
 
@@ -124,9 +126,12 @@ bool cCredits::Update(float speed)
     const float lowest = m_Scroll - height - float(MAX_SIZE);
     auto line = std::partition_point(m_Lines.begin(), m_Lines.end(),
                                      [&](const CreditsString& l) { return !(float(l.m_Y) > lowest); });
+    std::optional<cTextBatch> batch;   // entered with the first visible line
     for (; line != m_Lines.end() && float(line->m_Y) < m_Scroll; ++line) {
         if (!(m_Scroll - height - float(line->m_Size) < float(line->m_Y)))
             continue;
+        if (!batch)
+            batch.emplace();
         DrawFontString(line->m_Text.c_str(), float(line->m_X), height + float(line->m_Y) - m_Scroll, line->m_Size,
                        line->m_Red, line->m_Green, line->m_Blue);
     }

@@ -14,7 +14,7 @@
 #include "menu/cMenuText.h"
 #include "model/cModel.h"
 #include "sound/SoundManager.h"
-#include "text/FontDraw.h"
+#include "text/cTextBatch.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ struct sCharacterFiles
     const char* texture;
 };
 
-const sCharacterFiles k_Characters[] = {
+const sCharacterFiles CHARACTERS[] = {
     {"JossHartle", "Joss Hartle", "- Has a cell phone", "Models/Characters/JossHartle/joss_idle.mtl",
      "Models/Characters/JossHartle/joss_idle_0.obj", "Images/JossTexture.png"},
     {"OrlaVance", "Orla Vance", "- Has a lighter", "Models/Characters/OrlaVance/orla_idle.mtl",
@@ -72,7 +72,7 @@ struct sControlRow
     int keyMapEntry;
 };
 
-const sControlRow k_ControlRows[] = {
+const sControlRow CONTROL_ROWS[] = {
     {"Up", 190, SC_AXIS_UP, 5},           {"Down", 230, SC_AXIS_DOWN, 6},
     {"Left", 270, SC_AXIS_LEFT, 7},       {"Right", 310, SC_AXIS_RIGHT, 8},
     {"Action", 350, SC_BUTTON_ACTION, 0}, {"Cancel", 390, SC_BUTTON_CANCEL, 1},
@@ -80,7 +80,7 @@ const sControlRow k_ControlRows[] = {
     {"Menu", 510, SC_BUTTON_MENU, 4},
 };
 
-constexpr int k_NumSlots = 10;
+constexpr int NUM_SLOTS = 10;
 
 // Character select buttons.
 constexpr int CS_ON_SHOW = 0, CS_FIRST = 1, CS_SECOND = 2, CS_QUESTION = 3, CS_YES = 4, CS_NO = 5,
@@ -216,8 +216,8 @@ void cMenuManager::BuildLoadGameSlots()
     m_LoadGameScreen.SetName("Load Game Screen");
     float height = float(g_Graphics.GetWindowHeight());
     float top = height / 6.0f;
-    float step = (height - 2.0f * top) / float(k_NumSlots);
-    for (int i = 0; i < k_NumSlots; ++i)
+    float step = (height - 2.0f * top) / float(NUM_SLOTS);
+    for (int i = 0; i < NUM_SLOTS; ++i)
         m_LoadGameScreen.AddButton("Empty", 0, 1, 1, 100, top + float(i) * step, i == 0, nullptr);
 }
 
@@ -258,7 +258,7 @@ void cMenuManager::BuildOptionsScreens()
     m_ControlOptionsScreen.SetName("Control Options Screen");
     m_ControlOptionsScreen.AddButton("Defaults", 1, 1, 1, 100, 150, true, nullptr);
     const uint32_t* keyMap = g_Input.GetCurrentKeyMap();
-    for (const sControlRow& row : k_ControlRows) {
+    for (const sControlRow& row : CONTROL_ROWS) {
         cMenuText* keyName = new cMenuText;
         keyName->Init(g_Input.KeyIDToName(keyMap[row.keyMapEntry]).c_str(), 400, row.y, 30, 1, 1, 0);
         m_ControlOptionsScreen.AddButton(row.text, 1, 1, 1, 100, row.y, false, keyName);
@@ -494,9 +494,7 @@ void cMenuManager::UpdateCreditsScreen()
         ChangeToPrevScreen();
         return;
     }
-    push2D();
     m_Credits.Update(0.005f);
-    pop2D();
 }
 
 void cMenuManager::EnterGameMenu()
@@ -532,9 +530,9 @@ void cMenuManager::EnterMainMenu()
 void cMenuManager::LoadCharInfos()
 {
     m_CharInfos.clear();
-    m_CharInfos.resize(std::size(k_Characters));
+    m_CharInfos.resize(std::size(CHARACTERS));
     for (size_t i = 0; i < m_CharInfos.size(); ++i) {
-        const sCharacterFiles& files = k_Characters[i];
+        const sCharacterFiles& files = CHARACTERS[i];
         sCharInfo& info = m_CharInfos[i];
         info.m_ID = files.id;
         info.m_Name = files.name;
@@ -560,7 +558,7 @@ void cMenuManager::LoadCharacterTextures()
 {
     // The materials hold no textures of their own here, so they are not read again.
     for (size_t i = 0; i < m_CharInfos.size(); ++i)
-        m_CharInfos[i].m_Model.SetTexture(k_Characters[i].texture);
+        m_CharInfos[i].m_Model.SetTexture(CHARACTERS[i].texture);
 }
 
 void cMenuManager::ShowCharacter(int index)
@@ -657,9 +655,6 @@ void cMenuManager::DrawExtraCharacterStuff()
 {
     g_Graphics.m_Camera.SetLookAt(0.0f, 0.0f, -5.0f);
     g_Graphics.m_Camera.SetPosition(0.0f, 0.0f, 1.5f);
-    // The screen's 2D drawing leaves the projection matrix selected; the model is placed in the
-    // scene, not in the projection.
-    glMatrixMode(GL_MODELVIEW);
     if (m_CurrentChar >= 0 && size_t(m_CurrentChar) < m_CharInfos.size()) {
         // Scaled ten times, the model's normals would shrink with it and darken the figure.
         glPushAttrib(GL_ENABLE_BIT);
@@ -672,7 +667,7 @@ void cMenuManager::DrawExtraCharacterStuff()
     if (m_SelectStage == 2 && m_CharSelectScreen.GetNumButtons() > CS_NO) {
         float w = float(g_Graphics.GetWindowWidth());
         float h = float(g_Graphics.GetWindowHeight());
-        push2D();
+        cTextBatch batch;
         // An untextured box: with texturing on it would come out tinted by the last texture bound.
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
         glDisable(GL_LIGHTING);
@@ -690,7 +685,6 @@ void cMenuManager::DrawExtraCharacterStuff()
             button->SetDisplay(true);
             button->Draw();
         }
-        pop2D();
     }
     glEnable(GL_DEPTH_TEST);
 }
@@ -720,7 +714,7 @@ void cMenuManager::LeaveMenusForPlay()
 
 void cMenuManager::LoadLoadGameScreen()
 {
-    for (int i = 0; i < m_LoadGameScreen.GetNumButtons() && i < k_NumSlots; ++i) {
+    for (int i = 0; i < m_LoadGameScreen.GetNumButtons() && i < NUM_SLOTS; ++i) {
         char key[16];
         std::snprintf(key, sizeof key, "save%i", i + 1);
         m_LoadGameScreen.GetButton(i)->SetText(g_ScriptCore.GetCfgString(key, "script").c_str());
@@ -887,8 +881,8 @@ void cMenuManager::UpdateControlOptionsScreen()
 {
     cMenuScreen& s = m_ControlOptionsScreen;
     int row = s.GetCurrentButton();
-    if (s.IsObjectSelected() && row >= 1 && row <= int(std::size(k_ControlRows))) {
-        uint32_t button = k_ControlRows[row - 1].button;
+    if (s.IsObjectSelected() && row >= 1 && row <= int(std::size(CONTROL_ROWS))) {
+        uint32_t button = CONTROL_ROWS[row - 1].button;
         auto* keyName = dynamic_cast<cMenuText*>(s.GetObjectA());
         auto tryKey = [&](uint32_t id) {
             if (!g_Input.IsKeyTriggered(id))
@@ -924,10 +918,10 @@ void cMenuManager::UpdateControlOptionsScreen()
 void cMenuManager::SetKeyText()
 {
     const uint32_t* keyMap = g_Input.GetCurrentKeyMap();
-    for (size_t i = 0; i < std::size(k_ControlRows); ++i) {
+    for (size_t i = 0; i < std::size(CONTROL_ROWS); ++i) {
         auto* keyName = dynamic_cast<cMenuText*>(m_ControlOptionsScreen.GetObjectA(i + 1));
         if (keyName)
-            keyName->SetText(g_Input.KeyIDToName(keyMap[k_ControlRows[i].keyMapEntry]).c_str());
+            keyName->SetText(g_Input.KeyIDToName(keyMap[CONTROL_ROWS[i].keyMapEntry]).c_str());
     }
 }
 

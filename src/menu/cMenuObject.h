@@ -11,7 +11,7 @@ public:
     cMenuObject& operator=(const cMenuObject&) = delete;
     virtual ~cMenuObject() = 0;   // widgets are always deleted through this base
 
-    virtual void Draw();                    // in the 2D pixel mode of push2D
+    virtual void Draw();                    // in the graphics manager's 2D pixel mode
     virtual void ScaleSize(int from, int to);
 
     void SetPosition(float x, float y);     // menu pixels of an 800 x 600 window, y down

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "graphics/cBackground.h"
-#include "text/FontDraw.h"
+#include "text/cTextBatch.h"
 
 cMenuScreen::cMenuScreen(std::string name) : m_Name(std::move(name)) {}
 
@@ -75,10 +75,11 @@ void cMenuScreen::Draw(unsigned width, unsigned height)
     glDisable(GL_LIGHTING);
     if (m_pBackground)
         m_pBackground->Draw(int(width), int(height));
-    push2D();
-    for (const auto& button : m_Buttons)
-        button->Draw();
-    pop2D();
+    if (!m_Buttons.empty()) {
+        cTextBatch batch;
+        for (const auto& button : m_Buttons)
+            button->Draw();
+    }
     glEnable(GL_LIGHTING);
 }
 

@@ -1,11 +1,9 @@
 #pragma once
 
-// Text and flat shapes over the 3D scene, in a 2D mode of pixels: origin at the top-left corner
-// of the window, y growing downwards. 2D vertices lie on the near plane with the depth test left
-// on, so within one frame the first 2D drawing at a pixel stays in front of later ones.
-
-void push2D();   // saves both matrices; pop2D restores them
-void pop2D();    // leaves the projection matrix selected
+// Text and flat shapes over the 3D scene, in the graphics manager's 2D mode of pixels: origin at
+// the top-left corner of the window, y growing downwards. 2D vertices lie on the near plane with
+// the depth test left on, so within one frame the first 2D drawing at a pixel stays in front of
+// later ones. Each call enters and leaves that mode unless a cTextBatch around it already has.
 
 // One line of text whose top-left corner is (x, y); size is pixels per font unit. With shadow,
 // a copy in (sr, sg, sb) shows behind the text, a tenth of the size to the right and down.

@@ -4,9 +4,9 @@
 #include <GL/glext.h>
 #include <SDL/SDL.h>
 #include <cstdlib>
+#include <vector>
 
 #include "graphics/GraphicsManager.h"
-#include "text/FontDraw.h"
 
 namespace {
 
@@ -25,6 +25,7 @@ struct sFramebufferCalls
     PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
     PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
     PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
     bool looked = false;
     bool available = false;
 };
@@ -55,7 +56,8 @@ bool LoadFramebufferCalls()
                    && Load(gl.genRenderbuffers, "glGenRenderbuffers")
                    && Load(gl.deleteRenderbuffers, "glDeleteRenderbuffers")
                    && Load(gl.bindRenderbuffer, "glBindRenderbuffer")
-                   && Load(gl.renderbufferStorage, "glRenderbufferStorage");
+                   && Load(gl.renderbufferStorage, "glRenderbufferStorage")
+                   && Load(gl.blitFramebuffer, "glBlitFramebuffer");
     return gl.available;
 }
 
@@ -157,6 +159,7 @@ bool cOffscreenLayer::EnsureTarget(int width, int height)
     gl.bindFramebuffer(GL_FRAMEBUFFER, GLuint(boundFramebuffer));
     m_Width = width;
     m_Height = height;
+    m_CopyChecked = m_CanCopy = false;
     if (!complete)
         Release();
     return complete;
@@ -196,9 +199,94 @@ bool cOffscreenLayer::Draw(int rows)
     sGLState state;
     if (!m_Recorded || !MatchesWindow() || !ReadGLState(state) || !(state == m_RecordedState))
         return false;
-    float w = float(m_Width), bottom = float(rows);
+    rows = rows < m_Height ? rows : m_Height;
+    bool depthTest = glIsEnabled(GL_DEPTH_TEST);
+    std::vector<bool> covered;
+    if (!CopyableRows(rows, depthTest, covered)) {
+        DrawRows(0, rows);
+        return true;
+    }
+    // Rows where earlier drawing holds the nearest depth are drawn as a quad, which loses the depth
+    // test there as direct drawing does; every other row is copied. A copy leaves the window's
+    // depth as it was: the picture is the last thing drawn in a frame, so nothing reads it.
+    for (int top = 0; top < rows;) {
+        int bottom = top + 1;
+        while (bottom < rows && covered[size_t(bottom)] == covered[size_t(top)])
+            ++bottom;
+        if (covered[size_t(top)] || !CopyRows(top, bottom)) {
+            DrawRows(top, bottom);
+        }
+        top = bottom;
+    }
+    return true;
+}
+
+bool cOffscreenLayer::CopyableRows(int rows, bool depthTest, std::vector<bool>& covered) const
+{
+    // A copy skips the fragment stages: only where they would pass the picture through unchanged
+    // may it stand in for the quad.
+    if (!gl.blitFramebuffer || (m_CopyChecked && !m_CanCopy))
+        return false;
+    GLboolean colourMask[4];
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
+    if (!colourMask[0] || !colourMask[1] || !colourMask[2] || (!colourMask[3] && Integer(GL_ALPHA_BITS) > 0))
+        return false;
+    GLfloat depthRange[2];
+    glGetFloatv(GL_DEPTH_RANGE, depthRange);
+    if (glIsEnabled(GL_POLYGON_OFFSET_FILL) || depthRange[0] != 0 || depthRange[1] != 1)
+        return false;
+    covered.assign(size_t(rows), false);
+    if (!depthTest)
+        return true;
+    GLint depthFunc = Integer(GL_DEPTH_FUNC);
+    if (depthFunc == GL_LEQUAL || depthFunc == GL_ALWAYS)
+        return true;
+    if (depthFunc != GL_LESS)
+        return false;
+    // The 2D mode draws at depth 0: under GL_LESS it loses wherever earlier drawing left depth 0.
+    // Read in the buffer's own width, which the driver copies without converting.
+    bool shortDepth = Integer(GL_DEPTH_BITS) <= 16;
+    size_t count = size_t(m_Width) * size_t(rows);
+    std::vector<GLushort> shortDepths(shortDepth ? count : 0);
+    std::vector<GLuint> depths(shortDepth ? 0 : count);
+    GLint packAlignment = Integer(GL_PACK_ALIGNMENT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, m_Height - rows, m_Width, rows, GL_DEPTH_COMPONENT, shortDepth ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                 shortDepth ? static_cast<void*>(shortDepths.data()) : static_cast<void*>(depths.data()));
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    for (int row = 0; row < rows; ++row) {
+        // Window rows count upwards from the bottom edge; picture rows downwards from the top.
+        size_t start = size_t(rows - 1 - row) * size_t(m_Width);
+        for (size_t i = start; i < start + size_t(m_Width) && !covered[size_t(row)]; ++i)
+            covered[size_t(row)] = shortDepth ? shortDepths[i] == 0 : depths[i] == 0;
+    }
+    return true;
+}
+
+bool cOffscreenLayer::CopyRows(int top, int bottom)
+{
+    GLint readFramebuffer = Integer(GL_READ_FRAMEBUFFER_BINDING);
+    if (!m_CopyChecked) {
+        while (glGetError() != GL_NO_ERROR)
+            continue;   // only the copy's own error may decide
+    }
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, m_Framebuffer);
+    int y0 = m_Height - bottom, y1 = m_Height - top;
+    gl.blitFramebuffer(0, y0, m_Width, y1, 0, y0, m_Width, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readFramebuffer));
+    if (!m_CopyChecked) {
+        // A window whose colour format the picture cannot be copied into refuses once and for all.
+        m_CopyChecked = true;
+        m_CanCopy = glGetError() == GL_NO_ERROR;
+    }
+    return m_CanCopy;
+}
+
+void cOffscreenLayer::DrawRows(int top, int bottom)
+{
+    float w = float(m_Width);
     // Texture rows run upwards from the window's bottom edge.
-    float t = 1 - bottom / float(m_Height);
+    float tTop = 1 - float(top) / float(m_Height), tBottom = 1 - float(bottom) / float(m_Height);
     GLint boundTexture = Integer(GL_TEXTURE_BINDING_2D);
     // Every fragment the picture gives is opaque and alpha-tested ALWAYS: blending with alpha 1
     // and the alpha test change nothing, so they are left out of the work.
@@ -206,25 +294,24 @@ bool cOffscreenLayer::Draw(int rows)
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_LIGHTING);
-    push2D();
+    g_Graphics.Push2D();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, m_Texture);
     glColor4f(1, 1, 1, 1);
     glBegin(GL_TRIANGLES);
-    glTexCoord2f(0, 1), glVertex2f(0, 0);
-    glTexCoord2f(0, t), glVertex2f(0, bottom);
-    glTexCoord2f(1, t), glVertex2f(w, bottom);
-    glTexCoord2f(1, t), glVertex2f(w, bottom);
-    glTexCoord2f(1, 1), glVertex2f(w, 0);
-    glTexCoord2f(0, 1), glVertex2f(0, 0);
+    glTexCoord2f(0, tTop), glVertex2f(0, float(top));
+    glTexCoord2f(0, tBottom), glVertex2f(0, float(bottom));
+    glTexCoord2f(1, tBottom), glVertex2f(w, float(bottom));
+    glTexCoord2f(1, tBottom), glVertex2f(w, float(bottom));
+    glTexCoord2f(1, tTop), glVertex2f(w, float(top));
+    glTexCoord2f(0, tTop), glVertex2f(0, float(top));
     glEnd();
     glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
-    pop2D();
+    g_Graphics.Pop2D();
     if (blend)
         glEnable(GL_BLEND);
     if (alphaTest)
         glEnable(GL_ALPHA_TEST);
-    return true;
 }
 
 void cOffscreenLayer::Forget()

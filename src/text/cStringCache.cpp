@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr size_t k_MaxSeen = 1024;
+constexpr size_t MAX_SEEN = 1024;
 
 size_t Mix(size_t seed, size_t value)
 {
@@ -60,7 +60,7 @@ bool cStringCache::Draw(const sKey& key, const std::function<void()>& draw)
     }
     size_t hash = sKeyHash()(key);
     if (m_SeenOnce.insert(hash).second) {
-        if (m_SeenOnce.size() > k_MaxSeen)
+        if (m_SeenOnce.size() > MAX_SEEN)
             m_SeenOnce = {hash};
         draw();
         return false;
@@ -70,7 +70,7 @@ bool cStringCache::Draw(const sKey& key, const std::function<void()>& draw)
         draw();
         return false;
     }
-    if (m_Entries.size() >= k_MaxLists) {
+    if (m_Entries.size() >= MAX_LISTS) {
         auto oldest = m_Entries.find(*m_Ages.front());
         glDeleteLists(oldest->second.list, 1);
         m_Ages.pop_front();

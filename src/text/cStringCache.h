@@ -28,8 +28,8 @@ public:
         pfstyle style{};
         bool operator==(const sKey&) const = default;
     };
-    static constexpr size_t k_MaxTextBytes = 256;   // callers draw longer strings directly
-    static constexpr size_t k_MaxLists = 256;
+    static constexpr size_t MAX_TEXT_BYTES = 256;   // callers draw longer strings directly
+    static constexpr size_t MAX_LISTS = 256;
 
     // Draws what draw() would, from a list when there is one; draw() runs when there is not.
     // Leaves the pen where draw() leaves it. False when the string was drawn directly.

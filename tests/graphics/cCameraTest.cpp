@@ -7,7 +7,7 @@
 
 namespace {
 
-const cCamera k_Start(cVector3(0.0f, 0.0f, -10.0f), cVector3(0.0f, 0.0f, 1.0f), cVector3(0.0f, 1.0f, 0.0f));
+const cCamera START_CAMERA(cVector3(0.0f, 0.0f, -10.0f), cVector3(0.0f, 0.0f, 1.0f), cVector3(0.0f, 1.0f, 0.0f));
 
 void ExpectVector(const cVector3& actual, const cVector3& expected, float tolerance = 1e-5f)
 {
@@ -30,16 +30,16 @@ TEST(cCameraTest, MovesAndRotationsGiveTheirPositionAndLookAt)
     const cCamera longUp(cVector3(1, 2, 3), cVector3(4, 2, 7), cVector3(0, 5, 0));
     const cCamera lookingUp(cVector3(0, 0, 0), cVector3(0, 4, 0), cVector3(0, 1, 0));
     const struct { const char* what; cCamera camera; void (*act)(cCamera&); cVector3 position, lookAt; } cases[] = {
-        {"move", k_Start, [](cCamera& c) { c.Move(cVector3(1, 0, 0)); }, {1, 0, -10}, {0, 0, 1}},
-        {"forward", k_Start, [](cCamera& c) { c.MoveForward(2); }, {0, 0, -8}, {0, 0, 3}},
-        {"back", k_Start, [](cCamera& c) { c.MoveForward(-1.5f); }, {0, 0, -11.5f}, {0, 0, -0.5f}},
+        {"move", START_CAMERA, [](cCamera& c) { c.Move(cVector3(1, 0, 0)); }, {1, 0, -10}, {0, 0, 1}},
+        {"forward", START_CAMERA, [](cCamera& c) { c.MoveForward(2); }, {0, 0, -8}, {0, 0, 3}},
+        {"back", START_CAMERA, [](cCamera& c) { c.MoveForward(-1.5f); }, {0, 0, -11.5f}, {0, 0, -0.5f}},
         {"forward along up", lookingUp, [](cCamera& c) { c.MoveForward(1); }, {0, 1, 0}, {0, 5, 0}},
-        {"side", k_Start, [](cCamera& c) { c.MoveSideToSide(1); }, {-1, 0, -10}, {-1, 0, 1}},
+        {"side", START_CAMERA, [](cCamera& c) { c.MoveSideToSide(1); }, {-1, 0, -10}, {-1, 0, 1}},
         // view (3, 0, 4) x up (0, 5, 0) = (-20, 0, 15): one unit per distance whatever the up length
         {"side, long up", longUp, [](cCamera& c) { c.MoveSideToSide(2); }, {-0.6f, 2, 4.2f}, {2.4f, 2, 8.2f}},
-        {"left-right", k_Start, [](cCamera& c) { c.RotateLeftRight(90); }, {0, 0, -10}, {-11, 0, -10}},
-        {"up-down", k_Start, [](cCamera& c) { c.RotateUpDown(90); }, {0, 0, -10}, {0, 11, -10}},
-        {"past up, not limited", k_Start, [](cCamera& c) { c.RotateUpDown(135); }, {0, 0, -10}, {0, half, -10 - half}},
+        {"left-right", START_CAMERA, [](cCamera& c) { c.RotateLeftRight(90); }, {0, 0, -10}, {-11, 0, -10}},
+        {"up-down", START_CAMERA, [](cCamera& c) { c.RotateUpDown(90); }, {0, 0, -10}, {0, 11, -10}},
+        {"past up, not limited", START_CAMERA, [](cCamera& c) { c.RotateUpDown(135); }, {0, 0, -10}, {0, half, -10 - half}},
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.what);

@@ -103,22 +103,38 @@ TEST_F(TextureRegistryTest, TwoAddsLoadOnceAndTheSecondRemoveDeletes)
         EXPECT_TRUE(std::equal(image.At(0, 4 - y), image.At(0, 4 - y) + 12, &texels[size_t(y) * 12])) << y;
 }
 
+// Single textures check the PNG signature first; tiled images go to the decoder. A refused tiled
+// image zeroes the counts and leaves the names and sizes it was given alone.
 TEST_F(TextureRegistryTest, RefusesWhatIsNotA32BitPngWithOneLineAndNoEntry)
 {
     WriteBadFiles();
-    const std::pair<const char*, std::string> cases[] = {
-        {"rgb.png", "0: Texture is not 32 bpp  File: rgb.png\n"},
-        {"cut.png", LoadError("cut.png")},
-        {"text.png", "0: Texture is not of .png type  File: text.png\n"},
-        {"empty.png", "0: Texture is not of .png type  File: empty.png\n"},
-        {"folder.png", "0: Texture is not of .png type  File: folder.png\n"},
-        {"missing.png", "0: Texture is not of .png type  File: missing.png\n"},
-        {"", "0: Texture is not of .png type  File: \n"},
+    const std::string notPng = "0: Texture is not of .png type  File: ";
+    const struct
+    {
+        const char* name;
+        std::string single, tiled;
+    } cases[] = {
+        {"rgb.png", "0: Texture is not 32 bpp  File: rgb.png\n", "0: Texture is not 32 bpp  File: rgb.png\n"},
+        {"cut.png", LoadError("cut.png"), ""},
+        {"text.png", notPng + "text.png\n", LoadError("text.png")},
+        {"empty.png", notPng + "empty.png\n", LoadError("empty.png")},
+        {"folder.png", notPng + "folder.png\n",
+         "0: Could not load texture: Couldn't open folder.png: Is a directoryfolder.png  File: folder.png\n"},
+        {"missing.png", notPng + "missing.png\n",
+         "0: Could not load texture: Couldn't open missing.png: No such file or directorymissing.png  File: missing.png\n"},
+        {"", notPng + "\n", ""},
     };
-    for (const auto& [name, line] : cases) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(Add(name), line);
-        EXPECT_EQ(IdOf(name), 0u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Add(c.name), c.single);
+        EXPECT_EQ(IdOf(c.name), 0u);
+        if (c.tiled.empty())
+            continue;
+        const sTiled t = AddTiled(c.name, {1, 2});
+        EXPECT_EQ(t.said, c.tiled);
+        EXPECT_EQ(std::tie(t.numX, t.numY, t.width, t.height), std::make_tuple(0u, 0u, 5u, 5u));
+        EXPECT_EQ(t.ids, (std::vector<unsigned>{1, 2}));
+        EXPECT_EQ(RemoveLarge(c.name), "Tried to remove nonexistant large texture\n");
     }
     EXPECT_EQ(Registry(), "Number Of Textures Loaded: 0\n");
 }
@@ -164,7 +180,7 @@ TEST_F(TextureRegistryTest, TilesAnImageBottomRowFirstAndPadsWithTransparentBlac
     EXPECT_EQ(t.said, "");
     EXPECT_EQ(std::tie(t.numX, t.numY, t.width, t.height), std::make_tuple(13u, 10u, 800u, 600u));
     ASSERT_EQ(t.ids.size(), 130u);
-    static const uint8_t k_Clear[4] = {0, 0, 0, 0};
+    static const uint8_t CLEAR_TEXEL[4] = {0, 0, 0, 0};
     for (unsigned row = 0; row < 10; ++row) {
         for (unsigned column = 0; column < 13; ++column) {
             int w = 0, h = 0, mismatches = 0;
@@ -173,7 +189,7 @@ TEST_F(TextureRegistryTest, TilesAnImageBottomRowFirstAndPadsWithTransparentBlac
             for (int ty = 0; ty < 64; ++ty) {
                 for (int tx = 0; tx < 64; ++tx) {
                     const int x = int(column) * 64 + tx, yFromBottom = int(row) * 64 + ty;
-                    const uint8_t* want = (x < 800 && yFromBottom < 600) ? image.At(x, 599 - yFromBottom) : k_Clear;
+                    const uint8_t* want = (x < 800 && yFromBottom < 600) ? image.At(x, 599 - yFromBottom) : CLEAR_TEXEL;
                     mismatches += !std::equal(want, want + 4, &texels[(size_t(ty) * 64 + tx) * 4]);
                 }
             }
@@ -209,27 +225,6 @@ TEST_F(TextureRegistryTest, AKnownTiledImageIsSharedAndItsNamesGoInFront)
     EXPECT_FALSE(glIsTexture(first.ids[0]));
     EXPECT_FALSE(glIsTexture(first.ids[1]));
     EXPECT_EQ(RemoveLarge("tall.png"), "Tried to remove nonexistant large texture\n");
-}
-
-TEST_F(TextureRegistryTest, AFailedTiledImageZeroesTheCountsAndLeavesTheRestAlone)
-{
-    WriteBadFiles();
-    const std::pair<const char*, std::string> cases[] = {
-        {"rgb.png", "0: Texture is not 32 bpp  File: rgb.png\n"},
-        {"empty.png", LoadError("empty.png")},
-        {"folder.png", "0: Could not load texture: Couldn't open folder.png: Is a directoryfolder.png  File: folder.png\n"},
-        {"text.png", LoadError("text.png")},
-        {"missing.png",
-         "0: Could not load texture: Couldn't open missing.png: No such file or directorymissing.png  File: missing.png\n"},
-    };
-    for (const auto& [name, line] : cases) {
-        SCOPED_TRACE(name);
-        const sTiled t = AddTiled(name, {1, 2});
-        EXPECT_EQ(t.said, line);
-        EXPECT_EQ(std::tie(t.numX, t.numY, t.width, t.height), std::make_tuple(0u, 0u, 5u, 5u));
-        EXPECT_EQ(t.ids, (std::vector<unsigned>{1, 2}));
-        EXPECT_EQ(RemoveLarge(name), "Tried to remove nonexistant large texture\n");
-    }
 }
 
 TEST_F(TextureRegistryTest, ASurfaceIsTiledUnderItsAddressAndLeftUpsideDown)
