@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "graphics/cTextureManager.h"
+#include "physics/cCloth.h"
 #include "physics/RoomGenerator.h"
 #include "support/EngineFixture.h"
 #include "support/FrameCapture.h"
@@ -44,24 +45,29 @@ class Fresh:   # a new pointer object each time 'this' is read
         self.name = name
     @property
     def this(self):
-        made = _model.new_cModel(self.name)
-        _model.cModel_CalcExtraData(made)
-        return made
+        return Model(self.name).this
 class Deleting(int):
     def __float__(self):
         _model.delete_cModel(Deleting.victim)
         return float(int(self))
-class Rigged(Thing):
-    @property
-    def x(self):
-        _model.delete_cModel(Rigged.victim)
-        return 0.0
 class Box:
     exwidth, exheight, exlength = 1, 2, 3
     x, y, z, xoff, yoff, zoff = 1.0, 2.0, 3.0, 0, 0.5, 0
     xraxis, yraxis, zraxis, rotangle = 0, 1, 0, 45
 def walk(dest, objects, n=0):
     return tuple(round(v, 3) for v in physics.handlecollisions(mover, dest, room, objects, n))
+def nudge(*others):
+    return walk((1.0, 0.0, 0.0), [mover, *others])
+c = physics.cloth(2.0, 1.0, 9, 5)
+def corners(wind=None, pins=()):   # where three corners are after a second
+    cloth = physics.cloth(2.0, 1.0, 9, 5)
+    for pin in pins:
+        cloth.pin(*pin[:2], **pin[2])
+    if wind:
+        cloth.wind(*wind)
+    for _ in range(30):
+        cloth.step(1 / 30)
+    return [cloth.point(*p) for p in ((0, 4), (8, 4), (8, 0))]
 )"),
                   "");
         ASSERT_EQ(Exec(RESET), "");
@@ -73,12 +79,14 @@ def walk(dest, objects, n=0):
 
 } // namespace
 
-TEST_F(PhysicsModuleTest, TheMoverSweepsAgainstTheRoomAndObjectsWithAModel)
+// Every call of the module against its result or its exact error.
+TEST_F(PhysicsModuleTest, CallsGiveTheirResultsOrClearErrors)
 {
+    const char* OUT_OF_RANGE = "ValueError: The destination or the moving object's position is out of range "
+                               "(farther than 1e15 times the object's size from the origin)";
+    const char* DELETED_DURING_CALL = "RuntimeError: the cModel of a model object was deleted during the call";
     struct { const char* setup; const char* call; const char* result; } cases[] = {
-        {"", "walk((1.0, 0.0, 0.0), [mover])", "(1.0, 0.0, 0.0)"},
         {"", "walk((8.0, 0.0, 0.0), [mover])", "(4.485, 0.0, 0.0)"},   // 0.03 * 0.5 before the wall
-        {"", "4 < walk((8.0, 0.0, 3.0), [mover])[0] < 5", "True"},     // slides along it
         {"", "walk((0.0, -3.0, 0.0), [mover], 12345)", "(0.0, 0.0, 0.0)"},   // the integer is unused
         {"", "walk((4.0, 0.0, 0.0), [mover, crate])", "(0.985, 0.0, 0.0)"},
         // Models whose pointer objects live only as long as the call holds them.
@@ -88,113 +96,72 @@ TEST_F(PhysicsModuleTest, TheMoverSweepsAgainstTheRoomAndObjectsWithAModel)
         {"crate.modelrun, crate.model = crate.model, None", "walk((4.0, 0.0, 0.0), [mover, crate])",
          "(0.985, 0.0, 0.0)"},
         {"", "physics.checkcollision(Box(), Box())", "None"},
+        // A cloth hangs from its top corners; a pinned point holds, a freed one falls, the wind blows it.
+        {"", "physics.cloth(2.0, 1.0, 9, 5).point(8, 4)", "(2.0, -1.0, 0.0)"},
+        {"", "type(c) is physics.Cloth", "True"},
+        {"calm = corners()", "calm[2], calm[0][2], calm[0][1] < -1.0", "((2.0, 0.0, 0.0), 0.0, True)"},
+        {"held = corners(pins=((8, 4, {}), (8, 0, {'pinned': False})))",
+         "held[1] == (2.0, -1.0, 0.0) and held[2][1] < -0.05", "True"},
+        {"calm, east, south = corners(), corners(wind=(0.5, 0, 0)), corners(wind=(0, 0, -0.5))",
+         "east[0][0] > calm[0][0] + 0.05 and south[0][2] < -0.5", "True"},
+        // Bad arguments.
+        {"", "physics.handlecollisions(mover, (1.0, 0.0, 0.0), room, [], 0)", "ValueError: The object list is empty"},
+        {"", "physics.handlecollisions(mover, (1.0, 0.0), room, [mover], 0)",
+         "TypeError: argument 2 must be sequence of length 3, not 2"},
+        {"del room.model", "nudge()", "TypeError: the room has no attribute 'model'"},
+        {"", "walk((1.0, 0.0, 0.0), [crate])", "TypeError: The moving object is not in the object list or has no model"},
+        {"", "nudge(object())", "TypeError: an object in the list has neither a 'modelrun' nor a 'model' attribute"},
+        {"crate.model = object()", "nudge(crate)", "TypeError: a model object has no attribute 'this'"},
+        {"crate.model.this = 5", "nudge(crate)",
+         "TypeError: the attribute 'this' of a model object does not hold a cModel"},
+        {"room.model = None", "nudge()", "TypeError: The room has no model"},
+        {"_model.delete_cModel(crate.model.this)", "nudge(crate)",
+         "TypeError: the cModel of a model object was deleted"},
+        {"del crate.rotangle", "nudge(crate)", "TypeError: an object in the list has no attribute 'rotangle'"},
+        {"room.x = 'left'", "nudge()", "TypeError: attribute 'x' of the room must be a number, not str"},
+        {"mover.y = float('nan')", "nudge()", "ValueError: attribute 'y' of the moving object must be a finite number"},
+        {"", "walk((float('inf'), 0.0, 0.0), [mover])", "ValueError: The destination must be finite"},
+        {"mover.model = Model('flat.obj')", "nudge()",
+         "ValueError: The moving object's model must have a positive width, height and length"},
+        {"room.x = 10**400", "nudge()", "ValueError: attribute 'x' of the room is out of range"},
+        {"mover.z = 1e300", "nudge()", "ValueError: attribute 'z' of the moving object is out of range"},
+        {"", "walk((3e38, 0.0, 0.0), [mover])", OUT_OF_RANGE},
+        {"mover.x = -1e19", "nudge()", OUT_OF_RANGE},
+        // Script code run while the call reads its arguments deletes a model the call holds.
+        {"room.rotangle = Deleting(0); Deleting.victim = room.model.this", "nudge()", DELETED_DURING_CALL},
+        {"crate.yraxis = Deleting(1); Deleting.victim = mover.model.this", "nudge(crate)", DELETED_DURING_CALL},
+        {"crate.zraxis = Deleting(0); Deleting.victim = crate.model.this", "nudge(crate)", DELETED_DURING_CALL},
+        {"", "physics.checkcollision(Box(), object())", "TypeError: the second object has no attribute 'exwidth'"},
+        {"", "physics.checkcollision(Box())", "TypeError: function takes exactly 2 arguments (1 given)"},
+        {"", "physics.cloth(0, 1, 4, 4)", "ValueError: a cloth's width and height must be more than 0 and at most 1000"},
+        {"", "physics.cloth(1, 1, 1, 4)",
+         "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 1 x 4"},
+        {"", "physics.cloth(1, 1, 300, 300)",
+         "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 300 x 300"},
+        {"", "physics.cloth(1, 1, 4, 4, 'missing.png')",
+         "ValueError: the cloth's texture 'missing.png' cannot be loaded"},
+        {"", "physics.Cloth()", "TypeError: cannot create 'physics.Cloth' instances"},
+        {"", "physics.cloth(1, 1, 4)", "TypeError: cloth() missing required argument 'rows' (pos 4)"},
+        {"", "c.pin(0)", "TypeError: pin() missing required argument 'row' (pos 2)"},
+        {"", "c.point('a', 0)", "TypeError: 'str' object cannot be interpreted as an integer"},
+        {"", "c.step('1')", "TypeError: must be real number, not str"},
+        {"", "c.pin(9, 0)", "ValueError: (9, 0) is outside the cloth's grid of 9 columns and 5 rows"},
+        {"", "c.point(0, -1)", "ValueError: (0, -1) is outside the cloth's grid of 9 columns and 5 rows"},
+        {"", "c.wind(0, float('inf'), 0)", "ValueError: the wind must be finite"},
+        {"", "c.step(0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 0"},
+        {"", "c.step(5.0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 5.0"},
+        {"", "c.setposition(1e39, 0, 0)", "ValueError: the position must be finite"},
+        {"", "c.setrotation(float('nan'))", "ValueError: the angle must be finite"},
     };
     for (auto& c : cases) {
         ASSERT_EQ(Exec(c.setup), "") << c.setup;
         EXPECT_EQ(Eval(c.call), c.result) << c.setup << " " << c.call;
-    }
-}
-
-TEST_F(PhysicsModuleTest, BadArgumentsRaiseClearErrors)
-{
-    const char* OUT_OF_RANGE = "ValueError: The destination or the moving object's position is out of range "
-                               "(farther than 1e15 times the object's size from the origin)";
-    const char* DELETED_DURING_CALL = "RuntimeError: the cModel of a model object was deleted during the call";
-    struct { const char* setup; const char* call; const char* error; } cases[] = {
-        {"", "physics.handlecollisions(mover, (1.0, 0.0, 0.0), room, [], 0)", "ValueError: The object list is empty"},
-        {"", "physics.handlecollisions(mover, (1.0, 0.0), room, [mover], 0)",
-         "TypeError: argument 2 must be sequence of length 3, not 2"},
-        {"del room.model", "walk((1.0, 0.0, 0.0), [mover])", "TypeError: the room has no attribute 'model'"},
-        {"", "walk((1.0, 0.0, 0.0), [crate])", "TypeError: The moving object is not in the object list or has no model"},
-        {"", "walk((1.0, 0.0, 0.0), [mover, object()])",
-         "TypeError: an object in the list has neither a 'modelrun' nor a 'model' attribute"},
-        {"crate.model = object()", "walk((1.0, 0.0, 0.0), [mover, crate])",
-         "TypeError: a model object has no attribute 'this'"},
-        {"crate.model.this = 5", "walk((1.0, 0.0, 0.0), [mover, crate])",
-         "TypeError: the attribute 'this' of a model object does not hold a cModel"},
-        {"room.model = None", "walk((1.0, 0.0, 0.0), [mover])", "TypeError: The room has no model"},
-        {"_model.delete_cModel(crate.model.this)", "walk((1.0, 0.0, 0.0), [mover, crate])",
-         "TypeError: the cModel of a model object was deleted"},
-        {"del crate.rotangle", "walk((1.0, 0.0, 0.0), [mover, crate])",
-         "TypeError: an object in the list has no attribute 'rotangle'"},
-        {"room.x = 'left'", "walk((1.0, 0.0, 0.0), [mover])",
-         "TypeError: attribute 'x' of the room must be a number, not str"},
-        {"mover.y = float('nan')", "walk((1.0, 0.0, 0.0), [mover])",
-         "ValueError: attribute 'y' of the moving object must be a finite number"},
-        {"", "walk((float('inf'), 0.0, 0.0), [mover])", "ValueError: The destination must be finite"},
-        {"mover.model = Model('flat.obj')", "walk((1.0, 0.0, 0.0), [mover])",
-         "ValueError: The moving object's model must have a positive width, height and length"},
-        {"room.x = 10**400", "walk((1.0, 0.0, 0.0), [mover])", "ValueError: attribute 'x' of the room is out of range"},
-        {"mover.z = 1e300", "walk((1.0, 0.0, 0.0), [mover])",
-         "ValueError: attribute 'z' of the moving object is out of range"},
-        {"", "walk((3e38, 0.0, 0.0), [mover])", OUT_OF_RANGE},
-        {"mover.x = -1e19", "walk((0.0, 0.0, 0.0), [mover])", OUT_OF_RANGE},
-        // Script code run while the call reads its arguments deletes a model the call holds.
-        {"room.rotangle = Deleting(0); Deleting.victim = room.model.this", "walk((1.0, 0.0, 0.0), [mover])",
-         DELETED_DURING_CALL},
-        {"crate.yraxis = Deleting(1); Deleting.victim = mover.model.this", "walk((1.0, 0.0, 0.0), [mover, crate])",
-         DELETED_DURING_CALL},
-        {"Rigged.victim = mover.model.this; crate.__class__ = Rigged", "walk((1.0, 0.0, 0.0), [mover, crate])",
-         DELETED_DURING_CALL},
-        {"", "physics.checkcollision(Box(), object())", "TypeError: the second object has no attribute 'exwidth'"},
-        {"", "physics.checkcollision(Box())", "TypeError: function takes exactly 2 arguments (1 given)"},
-    };
-    for (auto& c : cases) {
-        ASSERT_EQ(Exec(c.setup), "") << c.setup;
-        EXPECT_EQ(Exec(c.call), c.error) << c.setup;
         ASSERT_EQ(Exec(RESET), "");   // undo what the case changed
     }
 }
 
-TEST_F(PhysicsModuleTest, AClothHangsFromItsPinsAndFliesInTheWind)
-{
-    ASSERT_EQ(Exec(R"(
-def corners(wind=None, pins=()):
-    c = physics.cloth(2.0, 1.0, 9, 5)
-    for pin in pins:
-        c.pin(*pin[:2], **pin[2])
-    if wind:
-        c.wind(*wind)
-    for _ in range(30):
-        c.step(1 / 30)
-    return [c.point(*p) for p in ((0, 4), (8, 4), (8, 0))]
-calm = corners()
-held = corners(pins=((8, 4, {}), (8, 0, {'pinned': False})))
-east, south = corners(wind=(0.5, 0, 0)), corners(wind=(0, 0, -0.5))
-c = physics.cloth(2.0, 1.0, 9, 5)
-)"),
-              "");
-    EXPECT_EQ(Eval("physics.cloth(2.0, 1.0, 9, 5).point(8, 4)"), "(2.0, -1.0, 0.0)");
-    EXPECT_EQ(Eval("type(c) is physics.Cloth"), "True");
-    EXPECT_EQ(Eval("calm[2], calm[0][2], calm[0][1] < -1.0"), "((2.0, 0.0, 0.0), 0.0, True)");
-    EXPECT_EQ(Eval("held[1] == (2.0, -1.0, 0.0) and held[2][1] < -0.05"), "True");   // pinned holds, freed falls
-    EXPECT_EQ(Eval("east[0][0] > calm[0][0] + 0.05 and south[0][2] < -0.5"), "True");   // blown downwind
-    struct { const char* call; const char* error; } cases[] = {
-        {"physics.cloth(0, 1, 4, 4)", "ValueError: a cloth's width and height must be more than 0 and at most 1000"},
-        {"physics.cloth(1, 1, 1, 4)",
-         "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 1 x 4"},
-        {"physics.cloth(1, 1, 300, 300)",
-         "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 300 x 300"},
-        {"physics.cloth(1, 1, 4, 4, 'missing.png')", "ValueError: the cloth's texture 'missing.png' cannot be loaded"},
-        {"physics.Cloth()", "TypeError: cannot create 'physics.Cloth' instances"},
-        {"physics.cloth(1, 1, 4)", "TypeError: cloth() missing required argument 'rows' (pos 4)"},
-        {"c.pin(0)", "TypeError: pin() missing required argument 'row' (pos 2)"},
-        {"c.point('a', 0)", "TypeError: 'str' object cannot be interpreted as an integer"},
-        {"c.step('1')", "TypeError: must be real number, not str"},
-        {"c.pin(9, 0)", "ValueError: (9, 0) is outside the cloth's grid of 9 columns and 5 rows"},
-        {"c.point(0, -1)", "ValueError: (0, -1) is outside the cloth's grid of 9 columns and 5 rows"},
-        {"c.wind(0, float('inf'), 0)", "ValueError: the wind must be finite"},
-        {"c.step(0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 0"},
-        {"c.step(5.0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 5.0"},
-        {"c.setposition(1e39, 0, 0)", "ValueError: the position must be finite"},
-        {"c.setrotation(float('nan'))", "ValueError: the angle must be finite"},
-    };
-    for (auto& c : cases)
-        EXPECT_EQ(Eval(c.call), c.error);
-}
-
 // Drawn lit at its place, white or in its texture's colour, and edge-on when turned a quarter.
-TEST_F(PhysicsModuleTest, AClothIsDrawnLitAtItsPlacementAndTextured)
+TEST_F(PhysicsModuleTest, AClothIsDrawnLitAtItsPlacementTexturedOrAsAWireframe)
 {
     std::vector<uint8_t> pixels(16 * 16 * 4);
     for (size_t i = 0; i < pixels.size(); i += 4)
@@ -228,4 +195,22 @@ TEST_F(PhysicsModuleTest, AClothIsDrawnLitAtItsPlacementAndTextured)
     }
     EXPECT_EQ(Exec("del flag"), "");
     EXPECT_EQ(TEXTUREMANAGER.GetGLTextureID("flag.png"), 0u);   // given back with the cloth
+    // The engine's wireframe seen from above: red points for the masses, springs in their colours.
+    cCloth cloth(4, 4, 12, 12, 0.1f, 500, 0.5f, 300, 0.3f, 100, 0.1f);
+    cloth.Reset();
+    cloth.SetDrawModes(false, true);
+    glLoadIdentity();
+    gluLookAt(0, 18, 0.01, 0, 10, 0, 0, 1, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    cloth.Draw();
+    sImage frame = ReadFrame();
+    int red = 0, blue = 0;
+    for (int i = 0; i < frame.width * frame.height; ++i) {
+        const uint8_t* p = &frame.rgb[size_t(i) * 3];
+        red += p[0] == 255 && p[1] == 0 && p[2] == 0;
+        blue += p[0] == 20 && p[1] == 20 && p[2] == 200;
+    }
+    EXPECT_GT(red, 144 * 4);   // every mass a point of size 4
+    EXPECT_GT(blue, 1000);     // structural springs
+    EXPECT_EQ(ReadPixel(10, 10), (sRgb{0, 0, 0}));
 }

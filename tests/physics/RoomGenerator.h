@@ -2,9 +2,11 @@
 // Generated rooms for collision tests and benchmarks: a floor grid with steps, ramps, thin walls
 // and pillars, written as an OBJ file and loaded through cModel like any room.
 #include <cmath>
-#include <cstdio>
+#include <fstream>
+#include <iomanip>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,17 +46,13 @@ struct sMesh
 
     std::string ToObj() const
     {
-        std::string text = "usemtl default\n";
-        char line[128];
-        for (const cVector3& v : vertices) {
-            std::snprintf(line, sizeof(line), "v %.6f %.6f %.6f\n", v.x, v.y, v.z);
-            text += line;
-        }
-        for (size_t i = 0; i < faces.size(); i += 3) {
-            std::snprintf(line, sizeof(line), "f %d %d %d\n", faces[i], faces[i + 1], faces[i + 2]);
-            text += line;
-        }
-        return text;
+        std::ostringstream text;
+        text << std::fixed << std::setprecision(6) << "usemtl default\n";
+        for (const cVector3& v : vertices)
+            text << "v " << v.x << ' ' << v.y << ' ' << v.z << '\n';
+        for (size_t i = 0; i < faces.size(); i += 3)
+            text << "f " << faces[i] << ' ' << faces[i + 1] << ' ' << faces[i + 2] << '\n';
+        return text.str();
     }
 };
 
@@ -121,11 +119,7 @@ inline sMesh MakeBox(float width, float height, float length)
 // Writes the mesh to `path` and loads it as a model with its bounds and triangles.
 inline std::unique_ptr<cModel> LoadMesh(const sMesh& mesh, const std::string& path)
 {
-    if (FILE* file = std::fopen(path.c_str(), "w")) {
-        std::string text = mesh.ToObj();
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
+    std::ofstream(path) << mesh.ToObj();
     auto model = std::make_unique<cModel>();
     model->AddFrame(path.c_str());
     model->CalcExtraData();
