@@ -23,7 +23,7 @@ protected:
 
 } // namespace
 
-TEST_F(BindingsTest, BindingsLiveInTheConfigAndDefaultsTakeLeftCtrlForTheInventory)
+TEST_F(BindingsTest, BindingsLiveInTheConfigAsTheyAreAndDefaultsTakeLeftCtrlForTheInventory)
 {
     const struct { uint32_t key, button; } refused[] = {
         {SDLK_RETURN, SC_BUTTON_CANCEL}, {SDLK_RETURN, SC_BUTTON_ACTION}, {SDLK_F5, 1009}, {SDLK_F5, 999},
@@ -43,11 +43,9 @@ TEST_F(BindingsTest, BindingsLiveInTheConfigAndDefaultsTakeLeftCtrlForTheInvento
     g_Input.LoadDefaultControls();
     EXPECT_EQ(Bindings(), "[13, 8, 306, 9, 27, 273, 274, 276, 275]");
     EXPECT_TRUE(g_Input.CheckKeyAvailability(SDLK_F5));
-}
 
-// Values are taken as they are; one that is no key, or names a logical button, binds nothing.
-TEST_F(BindingsTest, ConfigValuesAreTakenAsTheyAreAndBadOnesBindNothing)
-{
+    // Config values are taken as they are; one that is no key, or names a logical button, binds
+    // nothing.
     ASSERT_EQ(Exec("config['SC_BUTTON_ACTION'] = 32; config['SC_AXIS_UP'] = 9000;"
                    " config['SC_BUTTON_CANCEL'] = 1000; config['SC_AXIS_RIGHT'] = 'right'"), "");
     g_Input.Init();

@@ -35,7 +35,7 @@ std::vector<int> KeyRange(int first, int last)
 }
 
 // Keys pressed together in one frame, scanned in id order.
-TEST_F(InputTest, TypesWhatAUsKeyboardWould)
+TEST_F(InputTest, TypesWhatAUsKeyboardWouldAndShiftedSymbolKeysReadUpUntilPressedAgain)
 {
     std::vector<std::pair<std::vector<int>, std::string>> cases = {
         {{SDLK_a}, "a"}, {{SDLK_LSHIFT, SDLK_a}, "A"}, {{SDLK_RSHIFT, SDLK_z}, "Z"},
@@ -55,10 +55,10 @@ TEST_F(InputTest, TypesWhatAUsKeyboardWould)
         EXPECT_EQ(g_Input.TypedText(), typed) << "expected " << typed;
         TypingFrame({}, keys);
     }
-}
 
-TEST_F(InputTest, ShiftedSymbolKeyReadsUpUntilPressedAgainOneWithoutShiftedCharacterStaysDown)
-{
+    // A shifted symbol's key reads as up until it is pressed again; one without a shifted
+    // character stays down.
+    g_Input.SetTypedText("");
     TypingFrame({SDLK_LSHIFT, SDLK_EXCLAIM, SDLK_SLASH});
     EXPECT_EQ(g_Input.TypedText(), "?");
     EXPECT_TRUE(g_Input.IsKeyDown(SDLK_EXCLAIM) && !g_Input.IsKeyDown(SDLK_SLASH));

@@ -5,7 +5,7 @@
 
 #include "input/KeyNames.h"
 
-TEST(KeyNames, NamesGiveTheirIdsAndIdsTheirReadableNames)
+TEST(KeyNames, NamesGiveTheirIdsAndIdsTheirReadableNamesAndEveryNameRoundTrips)
 {
     const struct { const char* name; uint32_t id; std::string readable; } keys[] = {
         {"SDLK_BACKSPACE", 8, "backspace"}, {"SDLK_QUOTEDBL", 34, "quotedbl"}, {"SDLK_AT", 64, "@"},
@@ -25,12 +25,9 @@ TEST(KeyNames, NamesGiveTheirIdsAndIdsTheirReadableNames)
         EXPECT_EQ(LogicalButtonFromName(LogicalButtonName(button)), button);
     EXPECT_EQ(LogicalButtonFromName("sc_button_action"), 0u);
     EXPECT_EQ(LogicalButtonName(SC_AXIS_RIGHT + 1), nullptr);
-}
 
-// Every program-facing name leads to a key with a readable name, and every readable name but
-// the caret's (which has no program-facing name) is reached by exactly one program-facing name.
-TEST(KeyNames, EveryNameRoundTripsThroughItsKeyId)
-{
+    // Every program-facing name leads to a key with a readable name, and every readable name but
+    // the caret's (which has no program-facing name) is reached by exactly one program-facing name.
     std::set<std::string> names;
     std::set<uint32_t> ids{94}, readable;
     for (int i = 0; i < NUM_KEY_NAMES; ++i) {

@@ -2,6 +2,7 @@
 
 #include <SDL/SDL.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,7 +46,7 @@ using CreditsReaderTest = ScriptPackageTest;
 
 } // namespace
 
-TEST_F(CreditsReaderTest, LinesTakeTheSizeAndColourInForceUpToAMalformedCommand)
+TEST_F(CreditsReaderTest, LinesTakeTheSizeAndColourInForceUpToAMalformedCommandAndNoFileBreaksIt)
 {
     const std::string longLine(100000, 'x'), white = " 255,255,255", kept = "kept@0 s12" + white;
     const struct
@@ -89,6 +90,20 @@ TEST_F(CreditsReaderTest, LinesTakeTheSizeAndColourInForceUpToAMalformedCommand)
     WriteFile("system/Credits.txt", "<s 20>\nThanks\n");
     StartEngine();
     EXPECT_EQ(Describe(g_PyCredits), std::vector<std::string>{"Thanks@0 s20" + white});
+
+    // Images, sounds and models read as credits: nothing in them may crash or hang the reader or
+    // the roll.
+    const fs::path corpus = BW_CORPUS_DIR;
+    if (!fs::is_directory(corpus))
+        GTEST_SKIP() << "no corpus at " << corpus << "; only the files above were read";
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        cCredits roll;
+        if (!entry.is_regular_file() || !roll.LoadFile(entry.path().c_str()))
+            continue;
+        roll.StartCredits(600);
+        for (int frame = 0; frame < 3; ++frame)
+            roll.Update(100.0f * float(frame));
+    }
 }
 
 // In a window 100 high the roll stops once its last line (y 86) has passed the middle: at a scroll
@@ -119,28 +134,6 @@ TEST_F(EngineTest, TheRollStopsPastTheMiddleAndStaysDrawnAsItsGoldenAnEmptyOneNe
     StartAndStep(credits, 600, 1e6f);
     BeginFrame();
     EXPECT_FALSE(credits.Update(1e6f));
-    EXPECT_EQ(CountColour(ReadFrame(), {0, 0, 0}, 0, 0, 800, 600, 0), 800 * 600);
-}
-
-// Images, sounds and models read as credits: nothing in them may crash or hang the reader or the roll.
-TEST_F(EngineTest, EveryCorpusFileReadsAndRolls)
-{
-    const fs::path corpus = BW_CORPUS_DIR;
-    if (!fs::is_directory(corpus))
-        GTEST_SKIP() << "no corpus at " << corpus;
-    int files = 0, read = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-        if (!entry.is_regular_file())
-            continue;
-        ++files;
-        cCredits credits;
-        if (!credits.LoadFile(entry.path().c_str()))
-            continue;
-        ++read;
-        credits.StartCredits(600);
-        for (int frame = 0; frame < 3; ++frame)
-            credits.Update(100.0f * float(frame));
-    }
-    std::printf("corpus: %d of %d files read as credits\n", read, files);
-    EXPECT_GT(files, 0);
+    const sImage empty = ReadFrame();
+    EXPECT_EQ(std::count(empty.rgb.begin(), empty.rgb.end(), 0), std::ptrdiff_t(empty.rgb.size()));
 }

@@ -5,17 +5,7 @@ using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
 // Effects on SDL's dummy driver, where only the manager's answers and messages matter.
-class SoundManagerTest : public MixerTest
-{
-protected:
-    void SetUp() override
-    {
-        MixerTest::SetUp();
-        Open("dummy");
-        WriteTone(m_Dir / "beep.wav", 0.05);
-        WriteTone(m_Dir / "long.wav", 5.0);
-    }
-};
+using SoundManagerTest = SoundTest;
 
 namespace {
 
@@ -31,6 +21,7 @@ std::string NotFound(const std::string& file, const std::string& then = PROBLEM)
 
 TEST_F(SoundManagerTest, TheCacheKeysByNameAndAMissingFileGivesTheThreeMessagesAndIsNotCached)
 {
+    Open("dummy");
     ASSERT_TRUE(m_Sound.PlaySoundNormal("beep.wav", 128, nullptr));
     fs::copy_file(m_Dir / "beep.wav", m_Dir / "copy.wav");
     fs::remove(m_Dir / "beep.wav");
@@ -59,6 +50,7 @@ TEST_F(SoundManagerTest, TheCacheKeysByNameAndAMissingFileGivesTheThreeMessagesA
 
 TEST_F(SoundManagerTest, PlaysTakeTheFirstFreeChannelAndAllBusyGivesMinusOneAndTheError)
 {
+    Open("dummy");
     for (int expected = 0; expected < 32; ++expected) {
         int channel = -1;
         ASSERT_TRUE(m_Sound.PlaySoundNormal("long.wav", 128, &channel));
@@ -84,9 +76,9 @@ TEST_F(SoundManagerTest, PlaysTakeTheFirstFreeChannelAndAllBusyGivesMinusOneAndT
 
 TEST_F(SoundManagerTest, ResetStopsEverythingAndQuitReleasesEvenAStreamStillFadingOut)
 {
-    const fs::path music = m_Dir / "music.wav";
-    WriteTone(music, 1.0);
-    m_Sound.PlayMusic("music.wav");
+    Open("dummy");
+    const fs::path music = m_Dir / "c.wav";
+    m_Sound.PlayMusic("c.wav");
     ASSERT_TRUE(m_Sound.PlaySoundNormal("long.wav", 128, nullptr));
     m_Sound.Reset();
     EXPECT_EQ(Mix_PlayingMusic(), 0);
@@ -96,7 +88,7 @@ TEST_F(SoundManagerTest, ResetStopsEverythingAndQuitReleasesEvenAStreamStillFadi
     EXPECT_FALSE(m_Sound.CacheSound("long.wav")) << "the cache was emptied";
     EXPECT_TRUE(m_Sound.CacheSound("beep.wav")) << "the mixer stays open";
 
-    m_Sound.PlayMusic("music.wav");
+    m_Sound.PlayMusic("c.wav");
     m_Sound.StopMusic();
     ASSERT_EQ(OpenFileCount(music), 1);
     m_Sound.Quit();
@@ -111,6 +103,7 @@ TEST_F(SoundManagerTest, ResetStopsEverythingAndQuitReleasesEvenAStreamStillFadi
 // refused with the messages, as an effect and as music, and never crashes or freezes the engine.
 TEST_F(SoundManagerTest, MalformedAndRealFilesPlayOrAreRefusedCleanly)
 {
+    Open("dummy");
     const std::string wav = ReadBytes(m_Dir / "beep.wav");
     struct sFile { std::string path; char kind; };   // Malformed, Real, Truncated
     std::vector<sFile> files;

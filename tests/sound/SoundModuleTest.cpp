@@ -7,34 +7,11 @@
 #include "graphics/GraphicsManager.h"
 
 // The `sound` module as the game's scripts see it, in the engine started as the program does.
-class SoundModuleTest : public ScriptPackageTest
-{
-protected:
-    void StartWithAudioDriver(const char* driver)
-    {
-        setenv("SDL_AUDIODRIVER", driver, 1);
-        setenv("SDL_DISKAUDIOFILE", (m_Dir / "capture.raw").c_str(), 1);
-        WriteTone(m_Dir / "beep.wav", 0.2);
-        WriteTone(m_Dir / "music.wav", 2.0, 2);
-        StartEngine();
-        ASSERT_EQ(Exec("import sound"), "");
-    }
-
-    // Runs frames until `expression` is true, for at most `timeoutMs`.
-    bool FramesUntil(const std::string& expression, int timeoutMs = 3000)
-    {
-        for (const Uint32 end = SDL_GetTicks() + Uint32(timeoutMs); SDL_GetTicks() < end; SDL_Delay(5)) {
-            if (Eval(expression) == "True")
-                return true;
-            Frame();
-        }
-        return Eval(expression) == "True";
-    }
-};
+using SoundModuleTest = SoundTest;
 
 TEST_F(SoundModuleTest, ResultsMessagesAndAChannelThatPlaysOverTime)
 {
-    StartWithAudioDriver("dummy");
+    StartEngineOn("dummy");
     EXPECT_EQ(Eval("[(n, f.__doc__) for n, f in vars(sound).items() if callable(f)]"),
               "[('cachesound', 'Cache a sound effect.'), ('playing', 'Find out if a channel is playing.'), "
               "('playsound', 'Play a sound effect.'), ('playsoundpan', 'Play a panned sound effect.'), "
@@ -47,7 +24,7 @@ TEST_F(SoundModuleTest, ResultsMessagesAndAChannelThatPlaysOverTime)
     EXPECT_EQ(Eval("(sound.cachesound('beep.wav'), sound.playsound('beep.wav'), sound.playsound('beep.wav', 64),"
                    " sound.playsoundpan('beep.wav', 127, 0), sound.playsoundpos('beep.wav', 90, 10),"
                    " sound.playing(0), sound.playing(4), sound.playing(-1), sound.playsound('nothing.wav'),"
-                   " sound.cachesound('nothing.wav'), sound.playmusic('music.wav'), sound.setsfxvol(100),"
+                   " sound.cachesound('nothing.wav'), sound.playmusic('c.wav'), sound.setsfxvol(100),"
                    " sound.setmusicvol(100), sound.stopmusic(), sound.killmusic())"),
               "(True, 0, 1, True, True, True, False, False, None, False, None, None, None, None, None)");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -63,8 +40,8 @@ TEST_F(SoundModuleTest, ResultsMessagesAndAChannelThatPlaysOverTime)
 
 TEST_F(SoundModuleTest, BadArgumentsRaiseAndChangeNothing)
 {
-    StartWithAudioDriver("dummy");
-    ASSERT_EQ(Eval("sound.playmusic('music.wav')"), "None");
+    StartEngineOn("dummy");
+    ASSERT_EQ(Eval("sound.playmusic('c.wav')"), "None");
     for (const Uint32 end = SDL_GetTicks() + 5000; Mix_FadingMusic() != MIX_NO_FADING && SDL_GetTicks() < end;)
         Frame();
     ASSERT_EQ(Mix_FadingMusic(), MIX_NO_FADING) << "the fade-in is over";
@@ -97,12 +74,12 @@ TEST_F(SoundModuleTest, BadArgumentsRaiseAndChangeNothing)
 
 TEST_F(SoundModuleTest, WithoutAnAudioDeviceEveryFunctionStillAnswersSilently)
 {
-    StartWithAudioDriver("no-such-driver");
+    StartEngineOn("no-such-driver");
     testing::internal::CaptureStdout();
     const std::string results = Eval(
         "(sound.cachesound('beep.wav'), sound.playing(0), sound.playing(-1), sound.playsound('beep.wav'),"
         " sound.playsound('nothing.wav'), sound.playsoundpan('beep.wav', 127, 0),"
-        " sound.playsoundpos('beep.wav', 90, 0), sound.playmusic('music.wav'), sound.setsfxvol(5),"
+        " sound.playsoundpos('beep.wav', 90, 0), sound.playmusic('c.wav'), sound.setsfxvol(5),"
         " sound.setmusicvol(5), sound.stopmusic(), sound.killmusic(), sound.killallsfx())");
     Frame();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -116,7 +93,7 @@ TEST_F(SoundModuleTest, WithoutAnAudioDeviceEveryFunctionStillAnswersSilently)
 // effect behind for the next play on its channel.
 TEST_F(SoundModuleTest, PlaysSoundOnTheirSidesAndWrapOutOfRangeArguments)
 {
-    StartWithAudioDriver("disk");
+    StartEngineOn("disk");
     const int half = FULL * 127 / 255, nearlyFull = FULL * 254 / 255;
     const struct { const char* call; int left, right, tolerance; } plays[] = {
         {"sound.playsoundpan('beep.wav', 255, 0)", FULL, FULL, 2},

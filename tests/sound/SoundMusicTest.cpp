@@ -20,7 +20,7 @@ struct sMusicCase
 
 void PrintTo(const sMusicCase& c, std::ostream* out) { *out << c.steps; }
 
-class SoundMusicTest : public MixerTest, public testing::WithParamInterface<sMusicCase>
+class SoundMusicTest : public SoundTest, public testing::WithParamInterface<sMusicCase>
 {
 };
 
@@ -28,22 +28,21 @@ TEST_P(SoundMusicTest, IsHeardAsTheStepsAsk)
 {
     const sMusicCase& c = GetParam();
     Open("disk");
-    WriteTone(m_Dir / "a.wav", 2.0, 2, true, false);
-    WriteTone(m_Dir / "b.wav", 2.0, 2, false, true);
-    WriteTone(m_Dir / "c.wav", 2.0, 2);
+    const std::filesystem::path capture = m_Dir / "capture.raw";
+    const auto runFrames = [&](int ms) { RunForSound(capture, ms, [this] { m_Sound.Update(); }); };
     const std::map<std::string, std::string> files = {{"A", "a.wav"}, {"B", "b.wav"}, {"C", "c.wav"}, {"M", "no.ogg"}};
     testing::internal::CaptureStdout();
     std::istringstream steps(c.steps);
     for (std::string step; steps >> step;) {
         if (std::isdigit(step[0]))
-            RunFrames(std::stoi(step));
+            runFrames(std::stoi(step));
         else if (step == "S")
             m_Sound.StopMusic();
         else if (step == "K")
             m_Sound.KillMusic();
         else if (step == "W") {
             for (const Uint32 end = SDL_GetTicks() + 20000; Mix_FadingMusic() == MIX_FADING_OUT && SDL_GetTicks() < end;)
-                RunFrames(10);
+                runFrames(10);
         } else
             m_Sound.PlayMusic(files.at(step));
     }
@@ -56,7 +55,8 @@ TEST_P(SoundMusicTest, IsHeardAsTheStepsAsk)
     EXPECT_EQ(open, c.openStreams);
 
     // One letter per mixer buffer of 1024 frames.
-    const std::vector<sLevels> windows = WindowLevels(StopCapture(), 1024);
+    m_Sound.Quit();   // closes the capture file
+    const std::vector<sLevels> windows = WindowLevels(capture, 1024);
     std::string heard, timeline;
     for (const sLevels& w : windows)
         heard += w.left > 30 && w.right > 30 ? 'C' : w.left > 30 ? 'A' : w.right > 30 ? 'B' : '.';

@@ -96,14 +96,26 @@ inline std::vector<sLevels> SplitIntoSounds(const std::filesystem::path& capture
     return sounds;
 }
 
-// A working directory and a manager of the test's own (never g_Sound).
-class MixerTest : public ScriptPackageTest
+// A working directory with the tones the tests play, and either a manager of the test's own
+// (never g_Sound) or the engine started as the program starts it.
+class SoundTest : public ScriptPackageTest
 {
 protected:
+    void SetUp() override
+    {
+        ScriptPackageTest::SetUp();
+        WriteTone(m_Dir / "beep.wav", 0.2);
+        WriteTone(m_Dir / "long.wav", 5.0);
+        WriteTone(m_Dir / "a.wav", 2.0, 2, true, false);
+        WriteTone(m_Dir / "b.wav", 2.0, 2, false, true);
+        WriteTone(m_Dir / "c.wav", 2.0, 2);
+    }
     void TearDown() override
     {
-        m_Sound.Quit();
+        // The engine's shutdown comes first: it closes the mixer that an engine test's g_Sound
+        // opened, which the test's own manager must not close from under it.
         ScriptPackageTest::TearDown();
+        m_Sound.Quit();
     }
 
     // On SDL's "disk" driver the mixer's output is captured to capture.raw; "dummy" discards it.
@@ -117,14 +129,22 @@ protected:
         ASSERT_EQ(Mix_QuerySpec(&frequency, &format, &channels), 1) << "the " << driver << " driver did not open";
         ASSERT_EQ(std::tuple(frequency, format, channels), std::tuple(44100, Uint16(AUDIO_S16SYS), 2));
     }
-    std::filesystem::path StopCapture()
+    void StartEngineOn(const char* driver)
     {
-        m_Sound.Quit();   // closes the capture file
-        return m_Dir / "capture.raw";
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        setenv("SDL_DISKAUDIOFILE", (m_Dir / "capture.raw").c_str(), 1);
+        StartEngine();
+        ASSERT_EQ(Exec("import sound"), "");
     }
-    void RunFrames(int ms)
+    // Runs engine frames until `expression` is true, for at most `timeoutMs`.
+    bool FramesUntil(const std::string& expression, int timeoutMs = 3000)
     {
-        RunForSound(m_Dir / "capture.raw", ms, [this] { m_Sound.Update(); });
+        for (const Uint32 end = SDL_GetTicks() + Uint32(timeoutMs); SDL_GetTicks() < end; SDL_Delay(5)) {
+            if (Eval(expression) == "True")
+                return true;
+            Frame();
+        }
+        return Eval(expression) == "True";
     }
     // Descriptors of this process open on `path`: whether a stream was loaded and released.
     static int OpenFileCount(const std::filesystem::path& path)
