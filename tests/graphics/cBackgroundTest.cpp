@@ -94,8 +94,7 @@ TEST_F(BackgroundTest, DrawingLeavesTheSceneStateAndAMissingImageDrawsNothing)
     ASSERT_TRUE(WritePngRgba(NoiseImage(130, 70, 22), "small.png"));
     cBackground background, missing;
     ASSERT_TRUE(background.LoadImageA("small.png"));
-    const std::string said = CaptureOutput([&] { EXPECT_FALSE(missing.LoadImageA("missing.png")); });
-    EXPECT_NE(said.find("  File: missing.png\n"), std::string::npos) << said;
+    CaptureOutput([&] { EXPECT_FALSE(missing.LoadImageA("missing.png")); });
     auto scene = [](cBackground* picture) {
         g_State.m_InMenu = false;
         glLoadIdentity();   // the light's position is taken in the model-view of the moment

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <tuple>
 
 #include "TextureTestSupport.h"
@@ -18,6 +19,8 @@ namespace {
 
 using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
+const std::string NO_LARGE_TEXTURE = "Tried to remove nonexistant large texture\n";
+
 struct sTiled
 {
     unsigned numX = 5, numY = 5, width = 5, height = 5;
@@ -25,10 +28,38 @@ struct sTiled
     std::string said;
 };
 
+// What the engine must say about a file and the size it must report, worked out from SDL_image
+// directly; a refused file leaves the size it was given (5 x 5) alone.
+sTiled Expected(const std::string& path, bool checksPngSignature)
+{
+    sTiled verdict;
+    if (checksPngSignature) {
+        SDL_RWops* stream = SDL_RWFromFile(path.c_str(), "rb");
+        const bool isPng = stream && IMG_isPNG(stream);
+        if (stream)
+            SDL_RWclose(stream);
+        verdict.said = isPng ? "" : "Texture is not of .png type";
+        if (!isPng)
+            return verdict;
+    }
+    SDL_ClearError();
+    SurfacePtr surface(IMG_Load(path.c_str()), SDL_FreeSurface);
+    if (!surface)
+        verdict.said = std::string("Could not load texture: ") + SDL_GetError() + path;
+    else if (surface->format->BitsPerPixel != 32)
+        verdict.said = "Texture is not 32 bpp";
+    else
+        std::tie(verdict.width, verdict.height) = std::make_pair(unsigned(surface->w), unsigned(surface->h));
+    return verdict;
+}
+
 class TextureRegistryTest : public WindowTest
 {
 protected:
-    std::string Add(const std::string& name) { return CaptureOutput([&] { TEXTUREMANAGER.AddTexture(name.c_str()); }); }
+    std::string Add(const std::string& name)
+    {
+        return CaptureOutput([&] { TEXTUREMANAGER.AddTexture(name.c_str()); });
+    }
     uint32_t IdOf(const std::string& name, std::string* said = nullptr)
     {
         uint32_t id = 0;
@@ -50,93 +81,119 @@ protected:
             [&] { TEXTUREMANAGER.AddLargeTexture(name.c_str(), t.numX, t.numY, t.width, t.height, t.ids); });
         return t;
     }
-    // The decoder's own words for a file it refuses, as the registry quotes them.
-    static std::string LoadError(const char* name)
-    {
-        SDL_ClearError();
-        SurfacePtr surface(IMG_Load(name), SDL_FreeSurface);
-        EXPECT_EQ(surface, nullptr) << name;
-        return std::string("0: Could not load texture: ") + SDL_GetError() + name + "  File: " + name + "\n";
-    }
-    void WriteBadFiles()
-    {
-        ASSERT_TRUE(WritePngRgb(NoiseImage(8, 8, 4), "rgb.png"));
-        ASSERT_TRUE(WritePngRgba(NoiseImage(8, 8, 4), "full.png"));
-        std::ifstream in("full.png", std::ios::binary);
-        std::string png(std::istreambuf_iterator<char>(in), {});
-        std::ofstream("cut.png", std::ios::binary) << png.substr(0, png.size() / 2);
-        std::ofstream("text.png") << "not an image at all\n";
-        std::ofstream("empty.png");
-        fs::create_directory("folder.png");
-    }
 };
 
-TEST_F(TextureRegistryTest, TwoAddsLoadOnceAndTheSecondRemoveDeletes)
+TEST_F(TextureRegistryTest, SharedTexturesLiveUntilTheirLastRemoveOrAReset)
 {
+    const sRgbaImage image = NoiseImage(3, 5, 2);   // uploaded at its own size, bottom row first
     for (const char* name : {"b.png", "a.png", "B.png"})
-        ASSERT_TRUE(WritePngRgba(NoiseImage(16, 8, 1), name));
+        ASSERT_TRUE(WritePngRgba(image, name));
+    ASSERT_TRUE(WritePngRgba(NoiseImage(128, 64, 10), "wide.png"));
     EXPECT_EQ(Add("b.png"), "");
     const uint32_t id = IdOf("b.png");
-    ASSERT_NE(id, 0u);
+    int width = 0, height = 0;
+    const std::vector<uint8_t> texels = ReadTexture(id, width, height);
+    ASSERT_EQ(std::make_pair(width, height), std::make_pair(3, 5));
+    for (int y = 0; y < 5; ++y)
+        EXPECT_TRUE(std::equal(image.At(0, 4 - y), image.At(0, 4 - y) + 12, &texels[size_t(y) * 12])) << y;
     for (const char* name : {"a.png", "b.png", "B.png"})
         EXPECT_EQ(Add(name), "");
     EXPECT_EQ(IdOf("b.png"), id);
+    const sTiled first = AddTiled("wide.png", {999});
+    ASSERT_EQ(first.ids.size(), 3u);
+    EXPECT_EQ(first.ids[2], 999u);
+    const sTiled second = AddTiled("wide.png", {7, 8});   // shared, its names in front
+    EXPECT_EQ(second.said, "");
+    EXPECT_EQ(std::tie(second.numX, second.numY, second.width, second.height), std::make_tuple(2u, 1u, 128u, 64u));
+    EXPECT_EQ(second.ids, (std::vector<unsigned>{first.ids[0], first.ids[1], 7, 8}));
+    // Tiled images are not listed with the single textures.
     EXPECT_EQ(Registry(), "Number Of Textures Loaded: 3\n1  B.png\n1  a.png\n2  b.png\n");
 
-    TEXTUREMANAGER.RemoveTexture("b.png");
-    EXPECT_TRUE(glIsTexture(id));
-    TEXTUREMANAGER.RemoveTexture("b.png");
-    EXPECT_FALSE(glIsTexture(id));
+    for (bool last : {false, true}) {
+        TEXTUREMANAGER.RemoveTexture("b.png");
+        TEXTUREMANAGER.RemoveLargeTexture("wide.png");
+        for (uint32_t name : {id, first.ids[0], first.ids[1]})
+            EXPECT_EQ(glIsTexture(name), !last) << name;
+    }
     std::string said;
     EXPECT_EQ(IdOf("b.png", &said), 0u);
     EXPECT_EQ(said, "Error: Tried to get gl tex ID from a texture not yet loaded - b.png\n");
     EXPECT_EQ(CaptureOutput([] { TEXTUREMANAGER.RemoveTexture("b.png"); }),
               "Error: Tried to remove a texture not yet loaded - b.png\n");
+    EXPECT_EQ(RemoveLarge("wide.png"), NO_LARGE_TEXTURE);
 
-    const sRgbaImage image = NoiseImage(3, 5, 2);   // uploaded at its own size, bottom row first
-    ASSERT_TRUE(WritePngRgba(image, "odd.png"));
-    Add("odd.png");
-    int width = 0, height = 0;
-    const std::vector<uint8_t> texels = ReadTexture(IdOf("odd.png"), width, height);
-    ASSERT_EQ(std::make_pair(width, height), std::make_pair(3, 5));
-    for (int y = 0; y < 5; ++y)
-        EXPECT_TRUE(std::equal(image.At(0, 4 - y), image.At(0, 4 - y) + 12, &texels[size_t(y) * 12])) << y;
+    Add("a.png");   // a second user: a reset deletes it all the same
+    const uint32_t single = IdOf("a.png");
+    const sTiled big = AddTiled("wide.png");
+    TEXTUREMANAGER.Reset();
+    for (uint32_t name : {single, big.ids[0], big.ids[1]})
+        EXPECT_FALSE(glIsTexture(name)) << name;
+    EXPECT_EQ(Registry(), "Number Of Textures Loaded: 0\n");
+    EXPECT_EQ(RemoveLarge("wide.png"), NO_LARGE_TEXTURE);
 }
 
-// Single textures check the PNG signature first; tiled images go to the decoder. A refused tiled
-// image zeroes the counts and leaves the names and sizes it was given alone.
-TEST_F(TextureRegistryTest, RefusesWhatIsNotA32BitPngWithOneLineAndNoEntry)
+// Every image of the corpus (each colour type and depth, and the corrupt ones) and made ones on
+// both load paths: single textures check the PNG signature first, tiled images go straight to the
+// decoder. A refused tiled image zeroes the counts and leaves the names and sizes it was given.
+TEST_F(TextureRegistryTest, EveryFileLoadsOrIsRefusedWithItsMessage)
 {
-    WriteBadFiles();
-    const std::string notPng = "0: Texture is not of .png type  File: ";
-    const struct
-    {
-        const char* name;
-        std::string single, tiled;
-    } cases[] = {
-        {"rgb.png", "0: Texture is not 32 bpp  File: rgb.png\n", "0: Texture is not 32 bpp  File: rgb.png\n"},
-        {"cut.png", LoadError("cut.png"), ""},
-        {"text.png", notPng + "text.png\n", LoadError("text.png")},
-        {"empty.png", notPng + "empty.png\n", LoadError("empty.png")},
-        {"folder.png", notPng + "folder.png\n",
-         "0: Could not load texture: Couldn't open folder.png: Is a directoryfolder.png  File: folder.png\n"},
-        {"missing.png", notPng + "missing.png\n",
-         "0: Could not load texture: Couldn't open missing.png: No such file or directorymissing.png  File: missing.png\n"},
-        {"", notPng + "\n", ""},
+    const fs::path corpus = fs::path(BW_CORPUS_DIR) / "png";
+    const bool haveCorpus = fs::is_directory(corpus);
+    std::error_code error;   // no corpus: an empty walk
+    std::vector<std::string> files = {"64x64.png", "65x129.png", "empty.png"};
+    ASSERT_TRUE(WritePngRgba(SolidImage(64, 64, 1, 2, 3), files[0]));
+    ASSERT_TRUE(WritePngRgba(SolidImage(65, 129, 1, 2, 3), files[1]));
+    std::ofstream{files[2]};
+    for (const auto& entry : fs::recursive_directory_iterator(corpus, fs::directory_options::none, error))
+        if (entry.path().extension() == ".png")
+            files.push_back(entry.path().string());
+
+    std::set<std::string> outcomes;
+    auto line = [](const std::string& said, const std::string& path) {
+        return said.empty() ? "" : "0: " + said + "  File: " + path + "\n";
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Add(c.name), c.single);
-        EXPECT_EQ(IdOf(c.name), 0u);
-        if (c.tiled.empty())
-            continue;
-        const sTiled t = AddTiled(c.name, {1, 2});
-        EXPECT_EQ(t.said, c.tiled);
-        EXPECT_EQ(std::tie(t.numX, t.numY, t.width, t.height), std::make_tuple(0u, 0u, 5u, 5u));
-        EXPECT_EQ(t.ids, (std::vector<unsigned>{1, 2}));
-        EXPECT_EQ(RemoveLarge(c.name), "Tried to remove nonexistant large texture\n");
+    for (const std::string& path : files) {
+        SCOPED_TRACE(path);
+        const std::string single = Expected(path, true).said;
+        outcomes.insert(single.substr(0, single.find(':')));
+        const bool corrupt = fs::path(path).filename().string()[0] == 'x';   // the suite's naming
+        EXPECT_TRUE(!corrupt || (single != "" && single != "Texture is not 32 bpp"));
+        EXPECT_EQ(Add(path), line(single, path));
+        const uint32_t id = IdOf(path);
+        EXPECT_EQ(id != 0 && glIsTexture(id), single.empty());
+        if (id)
+            TEXTUREMANAGER.RemoveTexture(path.c_str());
+
+        const sTiled want = Expected(path, false), t = AddTiled(path, {1, 2});
+        EXPECT_EQ(t.said, line(want.said, path));
+        EXPECT_EQ(std::tie(t.width, t.height), std::tie(want.width, want.height));
+        EXPECT_EQ(t.numX, want.said.empty() ? (want.width + 63) / 64 : 0u);
+        EXPECT_EQ(t.numY, want.said.empty() ? (want.height + 63) / 64 : 0u);
+        ASSERT_EQ(t.ids.size(), t.numX * t.numY + 2);
+        EXPECT_EQ(t.ids.back(), 2u);
+        for (size_t i = 0; i + 2 < t.ids.size(); ++i)
+            EXPECT_TRUE(glIsTexture(t.ids[i]));
+        EXPECT_EQ(RemoveLarge(path), want.said.empty() ? "" : NO_LARGE_TEXTURE);
+        for (size_t i = 0; i + 2 < t.ids.size(); ++i)
+            EXPECT_FALSE(glIsTexture(t.ids[i]));
+    }
+    EXPECT_TRUE(!haveCorpus || outcomes.size() == 4u) << "every outcome is met: loaded, not a PNG, not loadable, not 32 bpp";
+
+    // Names that are no file to read: the signature check refuses them, the decoder quotes why.
+    fs::create_directory("folder.png");
+    const std::pair<std::string, std::string> noFiles[] = {
+        {"folder.png", "Is a directory"},
+        {"missing.png", "No such file or directory"},
+        {"", "No such file or directory"},
+    };
+    for (const auto& [name, why] : noFiles) {
+        EXPECT_EQ(Add(name), "0: Texture is not of .png type  File: " + name + "\n");
+        EXPECT_EQ(AddTiled(name).said,
+                  "0: Could not load texture: Couldn't open " + name + ": " + why + name + "  File: " + name + "\n");
     }
     EXPECT_EQ(Registry(), "Number Of Textures Loaded: 0\n");
+    if (!haveCorpus)
+        GTEST_SKIP() << "no PNG corpus at " << corpus << "; only the made files were tried";
 }
 
 TEST_F(TextureRegistryTest, AnOpenGLFailureIsReportedAndLeavesNoEntry)
@@ -153,78 +210,6 @@ TEST_F(TextureRegistryTest, AnOpenGLFailureIsReportedAndLeavesNoEntry)
     glEnable(GL_INVALID_ENUM);          // an earlier pending error is not blamed on the next load
     EXPECT_EQ(Add("fine.png"), "");
     EXPECT_NE(IdOf("fine.png"), 0u);
-}
-
-TEST_F(TextureRegistryTest, ResetDeletesEveryTextureWhateverItsCount)
-{
-    ASSERT_TRUE(WritePngRgba(NoiseImage(4, 4, 7), "a.png"));
-    ASSERT_TRUE(WritePngRgba(NoiseImage(100, 70, 8), "big.png"));
-    Add("a.png");
-    Add("a.png");
-    const uint32_t single = IdOf("a.png");
-    const sTiled big = AddTiled("big.png");
-    ASSERT_EQ(big.ids.size(), 4u);
-    TEXTUREMANAGER.Reset();
-    EXPECT_FALSE(glIsTexture(single));
-    for (unsigned tile : big.ids)
-        EXPECT_FALSE(glIsTexture(tile));
-    EXPECT_EQ(Registry(), "Number Of Textures Loaded: 0\n");
-    EXPECT_EQ(RemoveLarge("big.png"), "Tried to remove nonexistant large texture\n");
-}
-
-TEST_F(TextureRegistryTest, TilesAnImageBottomRowFirstAndPadsWithTransparentBlack)
-{
-    const sRgbaImage image = NoiseImage(800, 600, 9);
-    ASSERT_TRUE(WritePngRgba(image, "screen.png"));
-    const sTiled t = AddTiled("screen.png");
-    EXPECT_EQ(t.said, "");
-    EXPECT_EQ(std::tie(t.numX, t.numY, t.width, t.height), std::make_tuple(13u, 10u, 800u, 600u));
-    ASSERT_EQ(t.ids.size(), 130u);
-    static const uint8_t CLEAR_TEXEL[4] = {0, 0, 0, 0};
-    for (unsigned row = 0; row < 10; ++row) {
-        for (unsigned column = 0; column < 13; ++column) {
-            int w = 0, h = 0, mismatches = 0;
-            const std::vector<uint8_t> texels = ReadTexture(t.ids[row * 13 + column], w, h);
-            ASSERT_EQ(std::make_pair(w, h), std::make_pair(64, 64));
-            for (int ty = 0; ty < 64; ++ty) {
-                for (int tx = 0; tx < 64; ++tx) {
-                    const int x = int(column) * 64 + tx, yFromBottom = int(row) * 64 + ty;
-                    const uint8_t* want = (x < 800 && yFromBottom < 600) ? image.At(x, 599 - yFromBottom) : CLEAR_TEXEL;
-                    mismatches += !std::equal(want, want + 4, &texels[(size_t(ty) * 64 + tx) * 4]);
-                }
-            }
-            EXPECT_EQ(mismatches, 0) << "tile row " << row << ", column " << column;
-        }
-    }
-    const struct { int width, height; unsigned numX, numY; } sizes[] = {{64, 64, 1, 1}, {1, 1, 1, 1}, {65, 129, 2, 3}};
-    for (const auto& c : sizes) {
-        const std::string name = std::to_string(c.width) + "x" + std::to_string(c.height) + ".png";
-        ASSERT_TRUE(WritePngRgba(SolidImage(c.width, c.height, 1, 2, 3), name));
-        const sTiled s = AddTiled(name);
-        EXPECT_EQ(s.numX, c.numX) << name;
-        EXPECT_EQ(s.numY, c.numY) << name;
-        EXPECT_EQ(s.ids.size(), size_t(c.numX) * c.numY) << name;
-    }
-}
-
-TEST_F(TextureRegistryTest, AKnownTiledImageIsSharedAndItsNamesGoInFront)
-{
-    ASSERT_TRUE(WritePngRgba(NoiseImage(128, 64, 10), "tall.png"));
-    const sTiled first = AddTiled("tall.png", {999});
-    ASSERT_EQ(first.ids.size(), 3u);
-    EXPECT_EQ(first.ids[2], 999u);
-    const sTiled second = AddTiled("tall.png", {7, 8});
-    EXPECT_EQ(second.said, "");
-    EXPECT_EQ(std::tie(second.numX, second.numY, second.width, second.height), std::make_tuple(2u, 1u, 128u, 64u));
-    EXPECT_EQ(second.ids, (std::vector<unsigned>{first.ids[0], first.ids[1], 7, 8}));
-    EXPECT_EQ(Registry(), "Number Of Textures Loaded: 0\n");   // not listed with the single textures
-
-    TEXTUREMANAGER.RemoveLargeTexture("tall.png");
-    EXPECT_TRUE(glIsTexture(first.ids[0]));
-    TEXTUREMANAGER.RemoveLargeTexture("tall.png");
-    EXPECT_FALSE(glIsTexture(first.ids[0]));
-    EXPECT_FALSE(glIsTexture(first.ids[1]));
-    EXPECT_EQ(RemoveLarge("tall.png"), "Tried to remove nonexistant large texture\n");
 }
 
 TEST_F(TextureRegistryTest, ASurfaceIsTiledUnderItsAddressAndLeftUpsideDown)
@@ -262,7 +247,7 @@ TEST_F(TextureRegistryTest, ASurfaceIsTiledUnderItsAddressAndLeftUpsideDown)
         EXPECT_EQ(CaptureOutput([&] { TEXTUREMANAGER.AddLargeTexture(each, badName, x, y, none); }), line);
         EXPECT_EQ(std::make_pair(x, y), std::make_pair(0u, 0u));
         EXPECT_TRUE(none.empty());
-        EXPECT_EQ(RemoveLarge(badName), "Tried to remove nonexistant large texture\n");
+        EXPECT_EQ(RemoveLarge(badName), NO_LARGE_TEXTURE);
     }
 }
 

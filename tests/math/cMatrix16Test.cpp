@@ -12,20 +12,11 @@ void ExpectElements(const cMatrix16& m, const double (&expected)[16], double tol
         EXPECT_NEAR(m[k], expected[k], tolerance) << "element " << k;
 }
 
-cMatrix16 Garbage()
-{
-    cMatrix16 m;
-    for (int k = 0; k < 16; ++k)
-        m(k) = 100.0 + k;
-    return m;
-}
-
 } // namespace
 
 TEST(cMatrix16Test, LoadsOverwriteEveryElement)
 {
     const double c = std::cos(0.3), s = std::sin(0.3);
-    const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     struct sCase { void (*load)(cMatrix16&); double expected[16]; };
     const sCase cases[] = {
         {[](cMatrix16& m) { m.LoadIdentity(); }, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
@@ -35,9 +26,11 @@ TEST(cMatrix16Test, LoadsOverwriteEveryElement)
         // A zero axis has no direction: the identity, not NaNs.
         {[](cMatrix16& m) { m.LoadRotationAboutAxis(cVector3(0, 0, 0), 45.0); }, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
     };
-    ExpectElements(cMatrix16(), identity);
+    ExpectElements(cMatrix16(), cases[0].expected);
     for (const sCase& each : cases) {
-        cMatrix16 m = Garbage();
+        cMatrix16 m;
+        for (int k = 0; k < 16; ++k)
+            m(k) = 100.0 + k;
         each.load(m);
         ExpectElements(m, each.expected);
     }
