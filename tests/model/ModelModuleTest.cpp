@@ -1,9 +1,5 @@
 #include "support/EngineFixture.h"
-#include "support/FrameCapture.h"
 
-#include <GL/gl.h>
-
-#include <algorithm>
 #include <fstream>
 
 #include "core/ScriptCore.h"
@@ -30,7 +26,7 @@ protected:
 
 } // namespace
 
-TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsMeasuresAndFillsTheCollisionList)
+TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsMeasuresFillsTheCollisionListAndDeletes)
 {
     EXPECT_EQ(Eval("[getattr(_model, n) for n in 'TOTAL_RANGE RUNNING_STATE_BASE RUNNING_STATE_MAX RUNNING_STATE_RANGE "
                    "TALKING_STATE_BASE TALKING_STATE_MAX TALKING_STATE_RANGE USING_STATE_BASE USING_STATE_MAX USING_STATE_RANGE "
@@ -53,37 +49,19 @@ TEST_F(ModelModuleTest, TheGamesWrapperClassLoadsMeasuresAndFillsTheCollisionLis
     ASSERT_EQ(ModelBehindPointer(pointer.Get(), pModel), eModelPointer::MODEL);
     EXPECT_EQ(pModel->FrameCount(), 2u);
     EXPECT_EQ(ModelBehindPointer(list.Get(), pModel), eModelPointer::NOT_A_MODEL);
+    // Once deleted, the model is never reached through its pointer object, even going straight to it.
+    ASSERT_EQ(Exec("m.delete()"), "");
+    EXPECT_EQ(ModelBehindPointer(pointer.Get(), pModel), eModelPointer::DELETED);
+    ASSERT_TRUE(PyCapsule_CheckExact(pointer.Get()));
+    EXPECT_EQ(PyCapsule_GetPointer(pointer.Get(), "_p_cModel"), nullptr);
+    PyErr_Clear();
 }
 
-TEST_F(ModelModuleTest, AnimateAndDrawFromAScriptUseTheDefaults)
+// Records read and write through pointer objects and registered classes; wrong calls fail with
+// their exact texts.
+TEST_F(ModelModuleTest, CallsGiveTheirExactResultsAndErrorTexts)
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-4, 4, -3, 3, -10, 10);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    auto drawn = [](auto draw) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        draw();
-        return ReadFrame().rgb;
-    };
-    cModel direct("a.obj"), single("b.obj");
-    direct.AddFrame("b.obj");
-    single.MakeStatic();
-    const auto scripted =
-        drawn([&] { ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.AddFrame('b.obj')\n_model.cModel_Animate(m, 0, 0.5, 0, 0, 0)"), ""); });
-    EXPECT_EQ(scripted, drawn([&] { direct.Animate(0, 0.5f, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1); }));
-    EXPECT_GT(std::count_if(scripted.begin(), scripted.end(), [](uint8_t c) { return c != 0; }), 1000);
-    const auto scriptedStatic =
-        drawn([&] { ASSERT_EQ(Exec("s = model.cModel('b.obj')\ns.MakeStatic()\n_model.cModel_Draw(s, 0.5, 0, 0)"), ""); });
-    EXPECT_EQ(scriptedStatic, drawn([&] { single.Draw(0.5f, 0, 0, 1, 1, 1, 0, 0, 0, 0, 1); }));
-    EXPECT_NE(scriptedStatic, scripted);
-}
-
-TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
-{
+    // The objects of the refused calls come first, while no class is registered for any record.
     ASSERT_EQ(Exec("m = _model.new_cModel('a.obj')\n"
                    "m2 = _model.new_cModel('a.obj')\n_model.cModel_AddFrame(m2, 'b.obj')\n"
                    "class Holder:\n    pass\n"
@@ -91,11 +69,29 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
                    "p = _model.new_Point3D2()\ng = _model.new_Group()\n"
                    "d = _model.new_cModel('a.obj')\n_model.delete_cModel(d)\nw = model.cModel('a.obj')\nw.delete()\n"
                    "gone = _model.new_Group()\nfaces = _model.Group_TriArray_get(gone)\n_model.delete_Group(gone)\n"
-                   "colour = _model.Material_ambient_get(_model.new_Material())\n"),
+                   "colour = _model.Material_ambient_get(_model.new_Material())\n"
+                   "class P:\n    def __init__(self, this):\n        self.this = this\n"
+                   "def kind(capsule):\n    return repr(capsule).split()[2].strip('\"')\n"
+                   "_model.Point3D2_swigregister(P)\n_model.RGBColor_swigregister(P)\n"
+                   "r = _model.new_Point3D2()\n_model.Point3D2_y_set(r, 2.5)\n"
+                   "a = _model.new_Material()\nb = _model.new_Material()\n_model.Material_Ns_set(a, 12)\n"
+                   "_model.Material_specular_set(b, _model.Material_specular_get(a))\n"
+                   "_model.Group_MatIndex_set(g, -1)\n"
+                   "f = _model.new_TriFace()\nanim = _model.new_CurrAnim()\n"
+                   "e = _model.new_cModelException(_model.TriFace_vertIndex_get(f), _model.Group_MatName_get(g))\n"),
               "");
     const char* deleted = "RuntimeError: argument number 1: the cModel behind this pointer object was deleted";
     struct sCase { const char* expression; const char* result; };
     const sCase cases[] = {
+        {"type(r).__name__, r.thisown, _model.Point3D2_y_get(r), _model.Point3D2_x_get(r)", "('P', True, 2.5, 0.0)"},
+        {"type(_model.Material_diffuse_get(a)).__name__, hasattr(_model.Material_diffuse_get(a), 'thisown')",
+         "('P', False)"},
+        {"_model.Material_Ns_get(a), _model.Material_Ns_get(b), _model.Group_MatIndex_get(g)", "(12.0, 0.0, -1)"},
+        {"kind(_model.new_TexCoord()), kind(_model.Group_TriArray_get(g)), kind(_model.CurrAnim_percent_get(anim))",
+         "('_p_TexCoord', '_p_std__vectorTTriFace_t', '_p_GLfloat')"},
+        {"kind(e), kind(_model.cModelException_code(e)), _model.cModelException_what(e)",
+         "('_p_cModelException', '_p_Uint32', '')"},
+        {"_model.delete_cModelException(e)", "None"},
         {"_model.cModel_Animate(m, 0, 0.5, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
         {"_model.cModel_Animate(m, -1, 0.5, 0, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
         {"_model.cModel_Animate(m, 0, 'x', 0, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Animate'"},
@@ -103,7 +99,7 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
         {"_model.cModel_Draw(m, 0, 0)", "NotImplementedError: No matching function for overloaded 'cModel_Draw'"},
         {"_model.new_cModel(5)", "NotImplementedError: No matching function for overloaded 'new_cModel'"},
         {"_model.cModel_Animate(m, 1, 0.5, 0, 0, 0)", "RuntimeError: ME_DRAW_ERROR: Specified frame number to draw does not exist"},
-        {"_model.cModel_AddFrame(m, 'model.txt')", "RuntimeError: ME_LOAD_ERROR: File given without .obj extension"},
+        {"_model.cModel_AddFrame(m, 'MODEL.OBJ')", "RuntimeError: ME_LOAD_ERROR: File given without .obj extension"},
         {"_model.new_cModel('missing.obj')", "RuntimeError: ME_LOAD_ERROR: Error Opening File: missing.obj"},
         {"_model.cModel_LoadMTLFile(m, 'missing.mtl')", "RuntimeError: Error Opening Material File"},
         {"_model.cModel_MakeStatic(m2)", "RuntimeError: ME_OPERATION_ERROR: Attempted to make a model static which has more than one frames (or 0)"},
@@ -136,17 +132,6 @@ TEST_F(ModelModuleTest, ErrorsCarryTheirExactTexts)
         EXPECT_EQ(Eval(c.expression), c.result) << c.expression;
 }
 
-TEST_F(ModelModuleTest, ADeletedModelIsNeverReachedThroughItsPointerObject)
-{
-    ASSERT_EQ(Exec("m = model.cModel('a.obj')\nm.delete()"), "");
-    cPyRef pointer = cPyRef::Steal(PyObject_GetAttrString(PyDict_GetItemString(g_ScriptCore.Namespace(), "m"), "this"));
-    cModel* pModel = nullptr;
-    EXPECT_EQ(ModelBehindPointer(pointer.Get(), pModel), eModelPointer::DELETED);
-    ASSERT_TRUE(PyCapsule_CheckExact(pointer.Get()));
-    EXPECT_EQ(PyCapsule_GetPointer(pointer.Get(), "_p_cModel"), nullptr);   // even going straight to it
-    PyErr_Clear();
-}
-
 TEST_F(ModelModuleTest, ScriptCodeRunWhileArgumentsAreConvertedCannotFreeWhatTheCallUses)
 {
     ASSERT_EQ(Exec("class Fresh:\n"   // every read of "this" makes a model only the call holds
@@ -175,34 +160,4 @@ TEST_F(ModelModuleTest, ScriptCodeRunWhileArgumentsAreConvertedCannotFreeWhatThe
     // With classes in it the namespace lives in a reference cycle, which the interpreter does not
     // collect when it ends: pointer objects left there would read as leaks of the engine.
     ASSERT_EQ(Exec("del m, p"), "");
-}
-
-TEST_F(ModelModuleTest, RecordsReadAndWriteThroughPointerObjectsAndRegisteredClasses)
-{
-    ASSERT_EQ(Exec("class P:\n    def __init__(self, this):\n        self.this = this\n"
-                   "_model.Point3D2_swigregister(P)\n_model.RGBColor_swigregister(P)\n"
-                   "p = _model.new_Point3D2()\n_model.Point3D2_y_set(p, 2.5)\n"
-                   "a = _model.new_Material()\nb = _model.new_Material()\n_model.Material_Ns_set(a, 12)\n"
-                   "_model.Material_specular_set(b, _model.Material_specular_get(a))\n"
-                   "g = _model.new_Group()\n_model.Group_MatIndex_set(g, -1)\n"
-                   "f = _model.new_TriFace()\nanim = _model.new_CurrAnim()\n"
-                   "e = _model.new_cModelException(_model.TriFace_vertIndex_get(f), _model.Group_MatName_get(g))\n"),
-              "");
-    EXPECT_EQ(Eval("type(p).__name__, p.thisown, _model.Point3D2_y_get(p), _model.Point3D2_x_get(p)"),
-              "('P', True, 2.5, 0.0)");
-    EXPECT_EQ(Eval("type(_model.Material_diffuse_get(a)).__name__, hasattr(_model.Material_diffuse_get(a), 'thisown')"),
-              "('P', False)");
-    EXPECT_EQ(Eval("_model.Material_Ns_get(a), _model.Material_Ns_get(b), _model.Group_MatIndex_get(g)"),
-              "(12.0, 0.0, -1)");
-    const std::pair<const char*, const char*> names[] = {
-        {"_model.new_TexCoord()", "_p_TexCoord"},
-        {"_model.Group_TriArray_get(g)", "_p_std__vectorTTriFace_t"},
-        {"_model.CurrAnim_percent_get(anim)", "_p_GLfloat"},
-        {"e", "_p_cModelException"},
-        {"_model.cModelException_code(e)", "_p_Uint32"},
-    };
-    for (const auto& [expression, name] : names)
-        EXPECT_EQ(Eval(std::string("repr(") + expression + ")").find(std::string("<capsule object \"") + name + "\""), 1u) << expression;
-    EXPECT_EQ(Eval("_model.cModelException_what(e)"), "''");
-    EXPECT_EQ(Eval("_model.delete_cModelException(e)"), "None");
 }

@@ -1,43 +1,31 @@
 #include "ReferenceObjLoader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
 struct sUnknownError {};
 
-// One whole line, however long, without its newline; false at the end of the file.
-bool ReadLine(std::FILE* file, size_t bufferSize, std::string& line)
+// One whole line, however long, without its newline and cut at its first NUL byte, as a C
+// string read from it would be.
+bool ReadLine(std::ifstream& file, std::string& line)
 {
-    line.clear();
-    std::vector<char> buffer(bufferSize);
-    bool any = false;
-    for (;;) {
-        std::memset(buffer.data(), 'X', buffer.size());
-        if (!std::fgets(buffer.data(), int(buffer.size()), file))
-            return any;
-        any = true;
-        // The terminator fgets wrote is the last NUL: the file's own NUL bytes come before it.
-        size_t length = buffer.size() - 1;
-        while (buffer[length] != '\0')
-            --length;
-        line.append(buffer.data(), length);
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-            return true;
-        }
-    }
+    if (!std::getline(file, line))
+        return false;
+    line = line.c_str();
+    return true;
 }
+
+std::string Keyword(const std::string& line) { return line.substr(0, line.find_first_of(" \t")); }
 
 bool IsBlank(const std::string& token)
 {
-    for (char c : token)
-        if (!std::isspace(static_cast<unsigned char>(c)))
-            return false;
-    return true;
+    return std::all_of(token.begin(), token.end(), [](unsigned char c) { return std::isspace(c); });
 }
 
 } // namespace
@@ -48,28 +36,19 @@ bool cReferenceModel::AddFrame(const char* objFileName, std::string& message)
         message = "File given without .obj extension";
         return false;
     }
-    cReferenceModel before = *this;
+    const cReferenceModel before = *this;
     const bool firstFrame = m_NumFrames == 0;
     try {
-        std::FILE* file = std::fopen(objFileName, "r");
+        std::ifstream file(objFileName);
         if (!file)
             throw std::string("Error Opening File");
         m_AnyFace = false;
-        m_MaxVertIndex = 0;
-        m_MaxVertLine = 0;
-        const size_t vertices = m_Vertices.size(), normals = m_Normals.size();
         std::string line;
         unsigned int lineNumber = 0;
-        try {
-            while (ReadLine(file, 512, line))
-                ParseLine(std::string(line.c_str()), firstFrame, ++lineNumber);
-        } catch (...) {
-            std::fclose(file);
-            throw;
-        }
-        std::fclose(file);
-        const size_t newVertices = m_Vertices.size() - vertices;
-        const size_t newNormals = m_Normals.size() - normals;
+        while (ReadLine(file, line))
+            ParseLine(line, firstFrame, ++lineNumber);
+        const size_t newVertices = m_Vertices.size() - before.m_Vertices.size();
+        const size_t newNormals = m_Normals.size() - before.m_Normals.size();
         char text[160];
         if (firstFrame) {
             if (m_AnyFace && m_MaxVertIndex >= newVertices) {
@@ -77,25 +56,23 @@ bool cReferenceModel::AddFrame(const char* objFileName, std::string& message)
                               int(m_MaxVertIndex + 1), newVertices);
                 throw std::string(text);
             }
-            for (size_t i = 0; i < m_Groups.size(); ++i)
-                for (size_t j = i + 1; j < m_Groups.size();) {
-                    if (m_Groups[j].MatName == m_Groups[i].MatName) {
-                        for (const TriFace& f : m_Groups[j].TriArray)
-                            m_Groups[i].TriArray.push_back(f);
-                        m_Groups.erase(m_Groups.begin() + long(j));
-                    } else {
-                        ++j;
-                    }
-                }
-            for (Group& group : m_Groups) {
-                group.MatIndex = -1;
+            std::vector<Group> groups;   // one per material name, in the order of first use
+            for (const Group& group : m_Groups) {
+                auto same = std::find_if(groups.begin(), groups.end(),
+                                         [&](const Group& g) { return g.MatName == group.MatName; });
+                if (same == groups.end())
+                    groups.push_back(group);
+                else
+                    same->TriArray.insert(same->TriArray.end(), group.TriArray.begin(), group.TriArray.end());
+            }
+            m_Groups = groups;
+            for (Group& group : m_Groups)
                 for (size_t m = 0; m < m_Materials.size() && group.MatIndex < 0; ++m)
                     if (m_Materials[m].name == group.MatName)
                         group.MatIndex = int(m);
-            }
         } else {
-            const size_t perFrame = before.m_Vertices.size() / before.m_NumFrames;
-            const size_t normalsPerFrame = before.m_Normals.size() / before.m_NumFrames;
+            const size_t perFrame = before.m_Vertices.size() / m_NumFrames;
+            const size_t normalsPerFrame = before.m_Normals.size() / m_NumFrames;
             if (newVertices != perFrame) {
                 std::snprintf(text, sizeof text, "frame has %zu vertices where the first frame has %zu",
                               newVertices, perFrame);
@@ -122,11 +99,7 @@ bool cReferenceModel::AddFrame(const char* objFileName, std::string& message)
 
 void cReferenceModel::ParseLine(const std::string& line, bool firstFrame, unsigned int lineNumber)
 {
-    if (line.empty() || line[0] == '#')
-        return;
-    const std::string keyword = line.substr(0, line.find_first_of(" \t"));
-    if (keyword.empty())
-        return;
+    const std::string keyword = Keyword(line);
     float a, b, c;
     if (keyword == "v") {
         if (std::sscanf(line.c_str(), "v %f %f %f", &a, &b, &c) == 3)
@@ -140,118 +113,91 @@ void cReferenceModel::ParseLine(const std::string& line, bool firstFrame, unsign
     } else if (!firstFrame) {
         return;
     } else if (keyword == "f") {
-        if (line.size() < 2)
-            return;
+        // Corners are separated by single spaces from index 2 on; atoi stops at a slash.
         std::vector<VTNData> corners;
-        size_t position = 2;
-        for (;;) {
-            const size_t space = line.find(' ', position);
-            const std::string token = line.substr(position, space == std::string::npos ? std::string::npos : space - position);
-            if (!IsBlank(token)) {
-                VTNData corner;
-                const size_t slash1 = token.find('/');
-                if (slash1 == std::string::npos) {
-                    corner.vertIndex = Uint32(std::atoi(token.c_str()) - 1);
-                } else {
-                    corner.vertIndex = Uint32(std::atoi(token.substr(0, slash1).c_str()) - 1);
-                    const size_t slash2 = token.find('/', slash1 + 1);
-                    if (slash2 == std::string::npos) {
-                        corner.tcIndex = Uint32(std::atoi(token.substr(slash1 + 1).c_str()) - 1);
-                    } else {
-                        corner.tcIndex = Uint32(std::atoi(token.substr(slash1 + 1, slash2 - slash1 - 1).c_str()) - 1);
-                        corner.normIndex = Uint32(std::atoi(token.substr(slash2 + 1).c_str()) - 1);
-                    }
-                }
-                if (!m_AnyFace || corner.vertIndex > m_MaxVertIndex) {
-                    m_AnyFace = true;
-                    m_MaxVertIndex = corner.vertIndex;
-                    m_MaxVertLine = lineNumber;
-                }
-                corners.push_back(corner);
-            }
-            if (space == std::string::npos)
-                break;
+        for (size_t position = 2; position <= line.size();) {
+            const size_t space = std::min(line.find(' ', position), line.size());
+            const std::string token = line.substr(position, space - position);
             position = space + 1;
+            if (IsBlank(token))
+                continue;
+            VTNData corner;
+            corner.vertIndex = Uint32(std::atoi(token.c_str()) - 1);
+            const size_t slash1 = token.find('/');
+            if (slash1 != std::string::npos) {
+                corner.tcIndex = Uint32(std::atoi(token.c_str() + slash1 + 1) - 1);
+                const size_t slash2 = token.find('/', slash1 + 1);
+                if (slash2 != std::string::npos)
+                    corner.normIndex = Uint32(std::atoi(token.c_str() + slash2 + 1) - 1);
+            }
+            if (!m_AnyFace || corner.vertIndex > m_MaxVertIndex) {
+                m_AnyFace = true;
+                m_MaxVertIndex = corner.vertIndex;
+                m_MaxVertLine = lineNumber;
+            }
+            corners.push_back(corner);
         }
         for (size_t i = 1; i + 1 < corners.size(); ++i) {
             if (m_CurrentGroup < 0) {
                 m_Groups.emplace_back();
                 m_CurrentGroup = 0;
             }
-            const VTNData* k[3] = {&corners[0], &corners[i], &corners[i + 1]};
-            TriFace face;
-            for (int n = 0; n < 3; ++n) {
-                face.vertIndex[n] = k[n]->vertIndex;
-                face.tcIndex[n] = k[n]->tcIndex;
-                face.normIndex[n] = k[n]->normIndex;
-            }
+            const VTNData& k0 = corners[0];
+            const VTNData& k1 = corners[i];
+            const VTNData& k2 = corners[i + 1];
+            const TriFace face{{k0.vertIndex, k1.vertIndex, k2.vertIndex},
+                               {k0.tcIndex, k1.tcIndex, k2.tcIndex},
+                               {k0.normIndex, k1.normIndex, k2.normIndex}};
             m_Groups[size_t(m_CurrentGroup)].TriArray.push_back(face);
         }
-    } else if (keyword == "usemtl") {
+    } else if (keyword == "usemtl" || keyword == "mtllib") {
         if (line.size() <= 6)
             throw sUnknownError{};
-        Group group;
-        group.MatName = line.substr(7);
-        if (!group.MatName.empty() && group.MatName.back() == '\r')
-            group.MatName.pop_back();
-        m_Groups.push_back(group);
+        std::string name = line.substr(7);
+        if (keyword == "mtllib") {
+            m_MtlLibName = name;
+            return;
+        }
+        if (!name.empty() && name.back() == '\r')
+            name.pop_back();
+        m_Groups.emplace_back().MatName = name;
         ++m_CurrentGroup;
-    } else if (keyword == "mtllib") {
-        if (line.size() <= 6)
-            throw sUnknownError{};
-        m_MtlLibName = line.substr(7);
     }
 }
 
 bool cReferenceModel::LoadMTLFile(const char* mtlFileName, std::string& message)
 {
-    std::FILE* file = std::fopen(mtlFileName, "r");
+    std::ifstream file(mtlFileName);
     if (!file) {
         message = "Error Opening Material File";
         return false;
     }
-    std::string raw, line;
-    auto next = [&] {
-        if (ReadLine(file, 256, raw))
-            line = raw.c_str();
-        else
-            line.clear();
-    };
-    bool ok = true;
-    while (ok && ReadLine(file, 256, raw)) {
-        line = raw.c_str();
-        if (line.empty() || line[0] == '#')
+    std::string line;
+    while (ReadLine(file, line)) {
+        if (Keyword(line) != "newmtl")
             continue;
-        const std::string keyword = line.substr(0, line.find_first_of(" \t"));
-        if (keyword != "newmtl")
-            continue;
-        m_Materials.emplace_back();
-        Material& material = m_Materials.back();
+        Material& material = m_Materials.emplace_back();
         if (line.size() > 6)
             material.name = line.substr(7);
-        float r, g, b;
-        next();
-        if (std::sscanf(line.c_str(), "Ns %f", &r) != 1) {
-            message = "Mat File Load:  Error reading in Ns";
-            ok = false;
-            break;
-        }
-        material.Ns = r;
-        const char* names[3] = {"Ka", "Kd", "Ks"};
-        RGBColor* colours[3] = {&material.ambient, &material.diffuse, &material.specular};
-        for (int i = 0; i < 3 && ok; ++i) {
-            next();
-            const std::string format = std::string(names[i]) + " %f %f %f";
-            if (std::sscanf(line.c_str(), format.c_str(), &r, &g, &b) != 3) {
-                message = std::string("Mat File Load:  Error reading in ") + names[i];
-                ok = false;
-            } else {
-                *colours[i] = RGBColor{r, g, b, 1.0f};
+        // Each property line is read even past the end of the file, where it is empty.
+        const char* keywords[4] = {"Ns", "Ka", "Kd", "Ks"};
+        RGBColor* colours[4] = {nullptr, &material.ambient, &material.diffuse, &material.specular};
+        for (int i = 0; i < 4; ++i) {
+            if (!ReadLine(file, line))
+                line.clear();
+            float r, g, b;
+            const std::string format = std::string(keywords[i]) + " %f %f %f";
+            if (std::sscanf(line.c_str(), format.c_str(), &r, &g, &b) < (i == 0 ? 1 : 3)) {
+                message = std::string("Mat File Load:  Error reading in ") + keywords[i];
+                return false;
             }
+            if (i == 0)
+                material.Ns = r;
+            else
+                *colours[i] = RGBColor{r, g, b, 1.0f};
         }
     }
-    std::fclose(file);
-    return ok;
+    return true;
 }
 
 namespace {

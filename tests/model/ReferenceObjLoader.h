@@ -4,7 +4,7 @@
 
 #include "model/cModel.h"
 
-// The plainest possible reader of the engine's OBJ and MTL subset: fgets, sscanf and atoi, one
+// The plainest possible reader of the engine's OBJ and MTL subset: getline, sscanf and atoi, one
 // std::string per line. Written only to check the engine's fast loader, which must build a
 // bit-identical model from every file and refuse exactly the files this one refuses.
 class cReferenceModel

@@ -1,6 +1,7 @@
 #include "support/EngineFixture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,23 +13,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The message of the cModelException that fn throws, prefixed with its code; "" when none.
+// What fn throws: a cModelException's message prefixed with its code, or a plain string; "" when
+// nothing.
 template <class F>
-std::string ModelError(F&& fn)
+std::string ErrorOf(F&& fn)
 {
     try {
         fn();
     } catch (const cModelException& e) {
         return std::to_string(e.code()) + ": " + e.what();
-    }
-    return "";
-}
-
-template <class F>
-std::string TextError(F&& fn)
-{
-    try {
-        fn();
     } catch (const std::string& e) {
         return e;
     }
@@ -47,12 +40,12 @@ std::string LoadLikeReference(const std::string& mtl, const std::vector<std::str
     std::string referenceError, firstError;
     if (!mtl.empty()) {
         const bool referenceLoaded = reference.LoadMTLFile(mtl.c_str(), referenceError);
-        firstError = TextError([&] { model.LoadMTLFile(mtl.c_str()); });
+        firstError = ErrorOf([&] { model.LoadMTLFile(mtl.c_str()); });
         EXPECT_EQ(firstError, referenceLoaded ? "" : referenceError) << what << " " << mtl;
     }
     for (const std::string& frame : frames) {
         const bool referenceLoaded = reference.AddFrame(frame.c_str(), referenceError);
-        const std::string error = ModelError([&] { model.AddFrame(frame.c_str()); });
+        const std::string error = ErrorOf([&] { model.AddFrame(frame.c_str()); });
         EXPECT_EQ(error, referenceLoaded ? "" : "0: " + referenceError) << what << " " << frame;
         if (firstError.empty())
             firstError = error;
@@ -68,56 +61,41 @@ std::string LoadLikeReference(const std::string& mtl, const std::vector<std::str
 } // namespace
 
 // Hand-written files with the exact message of each refusal; each loads as the reference loads it.
+// The frames of a row are e0.obj, e1.obj and so on, loaded in that order.
 TEST_F(LoaderTest, EdgeFilesLoadLikeTheReferenceWithTheirMessages)
 {
-    const std::string longName(600, 'n'), padding(700, ' '), none;
     const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n", colours = "Ka 0 0 0\nKd 0 0 0\nKs 0 0 0\n";
-    struct sCase { std::string mtl, obj; const char* error; };   // "": no such file
+    const std::string framed = triangle + "vn 0 0 1\nvt 0 0\nmtllib a.mtl\nusemtl a\nf 1/1/1 2/1/1 3/1/1\n";
+    struct sCase { std::string mtl; std::vector<std::string> frames; const char* error; };
     const sCase cases[] = {
-        {"newmtl skin\nNs 10\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\nKs 0.7 0.8 0.9\nnewmtl cr\r\nNs 1\n" + colours +
-             "newmtl " + longName + "\nNs" + padding + "5\n" + colours,
-         "mtllib m.mtl\r\n" + triangle + "f 2 1 3\nusemtl skin\nf 1 2 3\ng x\nusemtl hair\r\nf 2 3 1\n"
-             "usemtl skin\nf 3 1 2\nusemtl cr\r\nf 1 3 2\nusemtl " + longName + "\nf 1" + padding + "2 3\n", ""},
-        {none, "f 1 2 3\n" + triangle, ""},   // faces may come before their vertices
-        {none, triangle + "f 1 2 4\n", "0: line 4: face uses vertex 4 of 3: e.obj"},
-        {none, triangle + "f 1 2 3\nf 0 1 2\n", "0: line 5: face uses vertex 0 of 3: e.obj"},
-        {none, triangle + "f -1 -2 -3\n", "0: line 4: face uses vertex -1 of 3: e.obj"},
-        {none, "mtllib bad.mtl\nv 0 0 0\nusemtl\nf 1 1 1\n", "0: Unknown Load Error: e.obj"},
-        {none, "mtllib\n", "0: Unknown Load Error: e.obj"},
-        {"newmtl a\n" + colours, none, "Mat File Load:  Error reading in Ns"},
-        {"newmtl a\nNs 1\nKa 0 0\nKd 0 0 0\nKs 0 0 0\n", none, "Mat File Load:  Error reading in Ka"},
-        {"newmtl a\nNs 1\nKa 0 0 0\n Kd 0 0 0\nKs 0 0 0\n", none, "Mat File Load:  Error reading in Kd"},
-        {"newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\n", none, "Mat File Load:  Error reading in Ks"},
-        {"Ns 1\nillum 2\nnewmtlx\n", none, ""},
+        {"", {"f 1 2 3\n" + triangle}, ""},   // faces may come before their vertices
+        {"", {triangle + "f 1 2 4\n"}, "0: line 4: face uses vertex 4 of 3: e0.obj"},
+        {"", {triangle + "f 1 2 3\nf 0 1 2\n"}, "0: line 5: face uses vertex 0 of 3: e0.obj"},
+        {"", {triangle + "f -1 -2 -3\n"}, "0: line 4: face uses vertex -1 of 3: e0.obj"},
+        {"", {"mtllib bad.mtl\nv 0 0 0\nusemtl\nf 1 1 1\n"}, "0: Unknown Load Error: e0.obj"},
+        {"", {"mtllib\n"}, "0: Unknown Load Error: e0.obj"},
+        // A refused frame leaves the model as it was, so the next one is read at the right offset.
+        {"", {framed, "v 0 0 5\nv 1 0 5\nvn 0 0 1\nvt 1 1\n", triangle + "vt 1 1\n", framed},
+         "0: frame has 2 vertices where the first frame has 3: e1.obj"},
+        {"", {framed, triangle + "vt 1 1\n"}, "0: frame has 0 normals where the first frame has 1: e1.obj"},
+        {"", {"mtllib bad.mtl\nv 0 0 0\nusemtl x\nf 1 2 3\n", framed}, "0: line 4: face uses vertex 3 of 1: e0.obj"},
+        {"newmtl a\n" + colours, {}, "Mat File Load:  Error reading in Ns"},
+        {"newmtl a\nNs 1\nKa 0 0\nKd 0 0 0\nKs 0 0 0\n", {}, "Mat File Load:  Error reading in Ka"},
+        {"newmtl a\nNs 1\nKa 0 0 0\n Kd 0 0 0\nKs 0 0 0\n", {}, "Mat File Load:  Error reading in Kd"},
+        {"newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\n", {}, "Mat File Load:  Error reading in Ks"},
+        {"Ns 1\nillum 2\nnewmtlx\n", {}, ""},
     };
     for (const sCase& c : cases) {
-        WriteFile("e.mtl", c.mtl);
-        WriteFile("e.obj", c.obj);
-        EXPECT_EQ(LoadLikeReference(c.mtl.empty() ? "" : "e.mtl", c.obj.empty() ? std::vector<std::string>{}
-                                                                             : std::vector<std::string>{"e.obj"},
-                                    c.mtl + c.obj),
-                  c.error);
+        std::vector<std::string> names;
+        for (const std::string& frame : c.frames) {
+            names.push_back("e" + std::to_string(names.size()) + ".obj");
+            WriteFile(names.back(), frame);
+        }
+        if (!c.mtl.empty())
+            WriteFile("e.mtl", c.mtl);
+        const std::string what = c.mtl + (c.frames.empty() ? "" : c.frames[0]);
+        EXPECT_EQ(LoadLikeReference(c.mtl.empty() ? "" : "e.mtl", names, what), c.error);
     }
-    // A refused frame leaves the model as it was, so the next one is read at the right offset.
-    WriteFile("ok.obj", triangle + "vn 0 0 1\nvt 0 0\nmtllib a.mtl\nusemtl a\nf 1/1/1 2/1/1 3/1/1\n");
-    WriteFile("short.obj", "v 0 0 5\nv 1 0 5\nvn 0 0 1\nvt 1 1\n");
-    WriteFile("normals.obj", triangle + "vt 1 1\n");
-    EXPECT_EQ(LoadLikeReference("", {"ok.obj", "short.obj", "normals.obj", "ok.obj"}, "frames"),
-              "0: frame has 2 vertices where the first frame has 3: short.obj");
-    EXPECT_EQ(LoadLikeReference("", {"ok.obj", "normals.obj"}, "frames"),
-              "0: frame has 0 normals where the first frame has 1: normals.obj");
-    WriteFile("bad.obj", "mtllib bad.mtl\nv 0 0 0\nusemtl x\nf 1 2 3\n");
-    EXPECT_EQ(LoadLikeReference("", {"bad.obj", "ok.obj"}, "refused first frame"),
-              "0: line 4: face uses vertex 3 of 1: bad.obj");
-    const std::pair<const char*, const char*> names[] = {{"missing.mtl", "Error Opening Material File"},
-                                                         {"MODEL.OBJ", "0: File given without .obj extension"},
-                                                         {"model.ob", "0: File given without .obj extension"},
-                                                         {"missing.obj", "0: Error Opening File: missing.obj"}};
-    for (const auto& [name, error] : names) {
-        const bool isMtl = std::string(name).ends_with(".mtl");
-        EXPECT_EQ(LoadLikeReference(isMtl ? name : "", isMtl ? std::vector<std::string>{} : std::vector<std::string>{name}, name), error);
-    }
-    EXPECT_EQ(ModelError([&] { cModel named("missing.obj"); }), "0: Error Opening File: missing.obj");
 }
 
 TEST_F(LoaderTest, InterpolationBlendsAndNormalInterpolationMakesUnitNormals)
@@ -184,25 +162,6 @@ TEST_F(LoaderTest, EveryCorpusFileLoadsOrIsRefusedLikeTheReference)
     EXPECT_GT(objFiles, 0);
 }
 
-TEST_F(LoaderTest, ClearEmptiesTheModelButKeepsNamesBoundsAndTriangles)
-{
-    WriteFile("m.mtl", "newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n");
-    WriteFile("m.obj", "mtllib m.mtl\nv 0 0 0\nv 2 0 0\nv 0 2 0\nusemtl a\nf 1 2 3\n");
-    cModel model("m.obj");
-    model.LoadMTLFile("m.mtl");
-    model.LoadMTLFile("m.mtl");   // materials accumulate
-    model.MakeStatic();
-    model.CalcExtraData();
-    EXPECT_EQ(model.GetMaterials().size(), 2u);
-    model.Clear();
-    EXPECT_TRUE(model.FrameCount() == 0 && model.GetVertices().empty() && model.GetGroups().empty() &&
-                model.GetMaterials().empty() && !model.IsStatic());
-    EXPECT_EQ(model.GetMtlLibName() + " " + std::to_string(model.GetWidth()) + " " +
-                  std::to_string(model.GetTriangleList().size()), "m.mtl 2.000000 1");
-    model.AddFrame("m.obj");   // a first frame again
-    EXPECT_EQ(model.GetGroups().size(), 1u);
-}
-
 TEST_F(LoaderTest, DisplayDataAndWriteOBJFileWriteTheirFiles)
 {
     WriteFile("a.obj", "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0.5 1\nvn 0 0 1\n"
@@ -222,11 +181,26 @@ TEST_F(LoaderTest, DisplayDataAndWriteOBJFileWriteTheirFiles)
               "\nusemtl skin\nf 1/1/1 2/1/1 4/1/1\nf 1/1/1 4/1/1 3/1/1\nf 1/0/1 2/0/1 3/0/1\n");
 }
 
-TEST_F(LoaderTest, CalcExtraDataAveragesBoundsOverFramesAndAppendsTriangles)
+// Bounds are averaged over the frames and triangles appended, not replaced, on both sides; Clear
+// keeps the names, bounds and triangles; a model is static only with exactly one frame.
+TEST_F(LoaderTest, BoundsTrianglesClearAndStaticFollowTheFrames)
 {
-    WriteFile("a.obj", "v 0 -3 0\nv 2 -1 0\nv 0 -2 4\nusemtl a\nf 1 2 3\nf 1 1 2\n");
+    WriteFile("m.mtl", "newmtl a\nNs 1\nKa 0 0 0\nKd 0 0 0\nKs 0 0 0\n");
+    WriteFile("a.obj", "mtllib m.mtl\nv 0 -3 0\nv 2 -1 0\nv 0 -2 4\nusemtl a\nf 1 2 3\nf 1 1 2\n");
     WriteFile("b.obj", "v 0 -3 0\nv 4 -1 0\nv 0 -2 4\n");
-    cModel model("a.obj");
+    const std::string notStatic = "2: Attempted to make a model static which has more than one frames (or 0)";
+    const std::string noFrame = "1: Specified frame number to draw does not exist";
+    cModel model;
+    model.CalcExtraData();
+    EXPECT_EQ(model.GetWidth(), 0.0f);
+    EXPECT_TRUE(model.GetTriangleList().empty());
+    EXPECT_EQ(ErrorOf([&] { model.MakeStatic(); }), notStatic);
+    EXPECT_EQ(ErrorOf([&] { model.Animate(0, 0, 0, 0, 0); }), noFrame);
+    model.AddFrame("a.obj");
+    model.LoadMTLFile("m.mtl");
+    model.LoadMTLFile("m.mtl");   // materials accumulate
+    EXPECT_EQ(model.GetMaterials().size(), 2u);
+    model.MakeStatic();
     model.CalcExtraData();
     EXPECT_EQ(model.GetHeight(), 2.0f);
     EXPECT_EQ(model.GetCenter().y, -2.0f);
@@ -234,32 +208,26 @@ TEST_F(LoaderTest, CalcExtraDataAveragesBoundsOverFramesAndAppendsTriangles)
     std::vector<CollisionTriangle> triangles;
     model.GetTriangles(triangles);
     ASSERT_EQ(triangles.size(), 2u);
-    EXPECT_FLOAT_EQ(triangles[0].normal.Length(), 1.0f);
+    // Front-facing for counter-clockwise corners: the edges from corner 1 cross in (8, -8, 2).
+    EXPECT_NEAR(triangles[0].normal.x, 8 / std::sqrt(132.0f), 1e-6f);
+    EXPECT_NEAR(triangles[0].normal.y, -8 / std::sqrt(132.0f), 1e-6f);
+    EXPECT_NEAR(triangles[0].normal.z, 2 / std::sqrt(132.0f), 1e-6f);
     // The degenerate face gets a defined normal instead of a division by zero.
     EXPECT_EQ(triangles[1].normal.z, 1.0f);
+    model.Clear();
+    EXPECT_TRUE(model.FrameCount() == 0 && model.GetVertices().empty() && model.GetGroups().empty() &&
+                model.GetMaterials().empty() && !model.IsStatic());
+    EXPECT_EQ(model.GetMtlLibName() + " " + std::to_string(model.GetWidth()) + " " +
+                  std::to_string(model.GetTriangleList().size()), "m.mtl 2.000000 2");
+    model.AddFrame("a.obj");   // a first frame again
+    EXPECT_EQ(model.GetGroups().size(), 1u);
     model.AddFrame("b.obj");
+    EXPECT_EQ(ErrorOf([&] { model.MakeStatic(); }), notStatic);
+    EXPECT_FALSE(model.IsStatic());
+    EXPECT_EQ(ErrorOf([&] { model.Animate(2, 0, 0, 0, 0); }), noFrame);
+    EXPECT_EQ(model.BlendFrames(2, 0.5f), 0u);
     model.CalcExtraData();
     EXPECT_EQ(model.GetWidth(), 3.0f);   // maxima 2 and 4 averaged
     model.GetTriangles(triangles);
-    EXPECT_EQ(triangles.size(), 6u);   // appended, not replaced, on both sides
-    cModel empty;
-    empty.CalcExtraData();
-    EXPECT_EQ(empty.GetWidth(), 0.0f);
-    EXPECT_TRUE(empty.GetTriangleList().empty());
-}
-
-TEST_F(LoaderTest, StaticAndDrawPreconditionsThrowTheirCodes)
-{
-    WriteFile("a.obj", "v 0 0 0\n");
-    cModel model;
-    const std::string notStatic = "2: Attempted to make a model static which has more than one frames (or 0)";
-    const std::string noFrame = "1: Specified frame number to draw does not exist";
-    EXPECT_EQ(ModelError([&] { model.MakeStatic(); }), notStatic);
-    EXPECT_EQ(ModelError([&] { model.Animate(0, 0, 0, 0, 0); }), noFrame);
-    model.AddFrame("a.obj");
-    model.AddFrame("a.obj");
-    EXPECT_EQ(ModelError([&] { model.MakeStatic(); }), notStatic);
-    EXPECT_FALSE(model.IsStatic());
-    EXPECT_EQ(ModelError([&] { model.Animate(2, 0, 0, 0, 0); }), noFrame);
-    EXPECT_EQ(model.BlendFrames(2, 0.5f), 0u);
+    EXPECT_EQ(triangles.size(), 6u);
 }
