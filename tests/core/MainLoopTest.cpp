@@ -42,12 +42,10 @@ TEST_F(EngineTest, DrainingEventsReportsAQuitRequestAndEmptiesTheQueue)
 {
     EXPECT_FALSE(DrainEvents());
     SDL_Event event{};
-    event.type = SDL_USEREVENT;
-    SDL_PushEvent(&event);
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
-    event.type = SDL_USEREVENT;
-    SDL_PushEvent(&event);
+    for (Uint8 type : {SDL_USEREVENT, SDL_QUIT, SDL_USEREVENT}) {
+        event.type = type;
+        SDL_PushEvent(&event);
+    }
     EXPECT_TRUE(DrainEvents());
     EXPECT_EQ(SDL_PollEvent(&event), 0);
 }

@@ -1,17 +1,11 @@
 #include "support/EngineFixture.h"
-#include "support/FrameCapture.h"
 
-#include <GL/gl.h>
 #include <SDL/SDL.h>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/ScriptConsole.h"
-#include "graphics/GraphicsManager.h"
 #include "input/InputManager.h"
-#include "text/FontDraw.h"
-#include "text/pf.h"
 
 namespace {
 
@@ -56,7 +50,7 @@ protected:
 
 } // namespace
 
-TEST_F(EngineTest, LogJoinsPiecesUntilALineFeedAndKeepsTheTenNewestLines)
+TEST_F(EngineTest, LogJoinsPiecesUntilALineFeedKeepsTheTenNewestLinesAndTheEndsOfLongOnes)
 {
     g_Console.LogMessage("first ", LOG_STDERR);
     g_Console.LogMessage("piece\nstill the same line ", LOG_STDOUT);
@@ -74,29 +68,15 @@ TEST_F(EngineTest, LogJoinsPiecesUntilALineFeedAndKeepsTheTenNewestLines)
     for (int i = 1; i < 11; ++i)
         expected.push_back("line " + std::to_string(i));
     EXPECT_EQ(LogTexts(), expected);
-}
 
-TEST_F(EngineTest, ScriptOutputAndErrorsReachTheLogThroughTheConsoleModule)
-{
-    EXPECT_EQ(Exec("import _console\n_console.putstdout('out\\n')\n_console.putstderr('err\\n')"), "");
-    EXPECT_EQ(Exec("print('printed')"), "");
-    ASSERT_EQ(g_Console.Log().size(), 3u);
-    // print writes the line feed as a piece of its own, which joins the line it ends.
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"out", "err", "printed\n"}));
-    EXPECT_EQ(std::next(g_Console.Log().begin())->m_Type, LOG_STDERR);
-    EXPECT_EQ(Eval("_console.putstdout(3)"), "TypeError: argument 1 must be str, not int");
-    EXPECT_EQ(Eval("_console.putstderr.__doc__"), "'Store a string from stderr.'");
-    EXPECT_EQ(Eval("_console.putstdout.__doc__"), "'Store a string from stdout.'");
-}
-
-TEST_F(ConsoleTest, PageUpOpensAndClosesAndSwitchesTypedInput)
-{
-    for (bool open : {false, true, false}) {
-        Frame();
-        EXPECT_EQ(g_Console.IsActive(), open);
-        EXPECT_EQ(g_Input.IsTyping(), open);
-        Press(SDLK_PAGEUP);
-    }
+    // A longer line keeps its end; a cut never leaves half of a two-byte letter at the start.
+    g_Console.LogMessage("head" + std::string(1 << 20, 'A') + "\xc3\xa9tail\n", LOG_STDOUT);
+    g_Console.LogMessage("more" + std::string(5000, 'B'), LOG_STDOUT);
+    g_Console.LogMessage("\xc3\xa9", LOG_STDOUT);
+    const std::string& cut = std::prev(g_Console.Log().end(), 2)->m_Text;
+    EXPECT_EQ(cut.size(), ScriptConsole::MAX_LINE_BYTES);
+    EXPECT_EQ(cut.substr(cut.size() - 6), "\xc3\xa9tail");
+    EXPECT_EQ(g_Console.Log().back().m_Text, std::string(ScriptConsole::MAX_LINE_BYTES - 2, 'B') + "\xc3\xa9");
 }
 
 TEST_F(ConsoleTest, SubmittedLineRunsInTheScriptNamespaceAndEchoes)
@@ -176,8 +156,14 @@ TEST_F(ConsoleTest, ShiftUpAndDownBrowseTheHistory)
     EXPECT_EQ(g_Input.TypedText(), "kept");
 }
 
-TEST_F(ConsoleTest, LineSubmittedWhileClosingStillRuns)
+TEST_F(ConsoleTest, PageUpOpensAndClosesAndSwitchesTypedInputAndALineSubmittedWhileClosingRuns)
 {
+    for (bool open : {false, true, false}) {
+        Frame();
+        EXPECT_EQ(g_Console.IsActive(), open);
+        EXPECT_EQ(g_Input.IsTyping(), open);
+        Press(SDLK_PAGEUP);
+    }
     Open();
     g_Input.SetTypedText("y = 'ran'");
     HoldKey(SDLK_RETURN);
@@ -188,125 +174,4 @@ TEST_F(ConsoleTest, LineSubmittedWhileClosingStillRuns)
     Frame();
     EXPECT_FALSE(g_Console.IsActive());
     EXPECT_EQ(Eval("y"), "'ran'");
-}
-
-namespace {
-
-// The console as it was always drawn, every line in full and straight to the window: the pixels
-// the kept picture must reproduce.
-void DrawConsoleDirectly(const ScriptConsole& console)
-{
-    float y = float(21 * (10 - int(console.Log().size())));
-    for (const ConsoleLog& line : console.Log()) {
-        float green = line.m_Type == LOG_STDERR ? 0.8f : 1.0f;
-        DrawConsoleFontString(line.m_Text.c_str(), 5, y, 17, 1, green, green);
-        y += 21;
-    }
-    std::string prompt = (console.State() ? ">>> " : "!>> ") + g_Input.TypedText() + "_";
-    DrawConsoleFontString(prompt.c_str(), 5, y, 17, 0.6f, 1, 0.6f);
-    DrawConsoleBackground();
-}
-
-// A scene with 2D text drawn before the console inside its band, which must stay in front.
-sImage DrawScene(const std::function<void()>& drawConsole)
-{
-    glClearColor(0.3f, 0.2f, 0.1f, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawFontString("HUD", 500, 60, 40, 1, 0.5f, 0, true, 0, 0, 0);
-    drawConsole();
-    return ReadFrame();
-}
-
-// Equal byte for byte, or where the first difference is.
-::testing::AssertionResult SameFrame(const sImage& expected, const sImage& actual)
-{
-    if (expected.width != actual.width || expected.height != actual.height)
-        return ::testing::AssertionFailure() << "sizes differ";
-    for (size_t i = 0; i < expected.rgb.size(); ++i)
-        if (expected.rgb[i] != actual.rgb[i])
-            return ::testing::AssertionFailure() << "first difference at pixel (" << i / 3 % size_t(expected.width)
-                                                 << ", " << i / 3 / size_t(expected.width) << ")";
-    return ::testing::AssertionSuccess();
-}
-
-} // namespace
-
-TEST_F(EngineTest, KeptConsolePictureMatchesDirectDrawingInEveryState)
-{
-    struct sCase
-    {
-        const char* name;
-        std::vector<std::pair<std::string, ConsoleLogType>> lines;
-        bool state;
-        std::string typed;
-        int width, height;
-    };
-    std::string wide(300, 'W');
-    // One console throughout: a picture kept from one case must never stand in for the next.
-    const sCase cases[] = {
-        {"empty log", {}, true, "", 800, 600},
-        {"partial log, failed prompt", {{"out\n", LOG_STDOUT}, {"Error: x\n", LOG_STDERR}}, false, "pri", 800, 600},
-        {"full log, Latin-1", {{"\xe9t\xc3\xa9 caf\xe9 \xc3\x9f\n", LOG_STDOUT}, {"a\nb\n", LOG_STDERR}, {"1\n", LOG_STDOUT},
-          {"2\n", LOG_STDERR}, {"3\n", LOG_STDOUT}, {"4\n", LOG_STDOUT}, {"5\n", LOG_STDERR}, {"6\n", LOG_STDOUT},
-          {"7\n", LOG_STDOUT}, {"8\n", LOG_STDOUT}}, true, "x = 1", 800, 600},
-        {"lines wider than the window", {{wide + "\n", LOG_STDERR}}, true, wide, 800, 600},
-        {"the same after a video-mode change", {}, true, wide, 640, 480},
-        {"the same in a new mode of the same size", {}, true, wide, 640, 480},
-        {"and back", {{"large\n", LOG_STDOUT}}, true, "z", 800, 600},
-    };
-    ScriptConsole console, closed;
-    closed.LogMessage("hidden\n", LOG_STDOUT);
-    sImage scene = DrawScene([] {});
-    EXPECT_TRUE(SameFrame(scene, DrawScene([&] { closed.DrawConsole(); }))) << "a closed console draws nothing";
-    console.Activate();
-    for (const sCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.width != g_Graphics.GetWindowWidth() || c.lines.empty()) {
-            ASSERT_TRUE(g_Graphics.SetupWindowedMode(c.width, c.height));
-        }
-        for (const auto& [text, type] : c.lines)
-            console.LogMessage(text, type);
-        console.SetState(c.state);
-        g_Input.SetTypedText(c.typed);
-        sImage expected = DrawScene([&] { DrawConsoleDirectly(console); });
-        float penX, penY;
-        pfGetPosition(&penX, &penY);
-        // The first frame draws directly, the second records the picture, the third reuses it.
-        for (int frame = 0; frame < 3; ++frame) {
-            EXPECT_TRUE(SameFrame(expected, DrawScene([&] { console.DrawConsole(); }))) << "frame " << frame;
-            EXPECT_EQ(console.DrewFromPicture(), frame > 0);
-            float x, y;
-            pfGetPosition(&x, &y);
-            if (c.typed.size() < 100) {
-                EXPECT_EQ(std::make_pair(x, y), std::make_pair(penX, penY));
-            }
-            EXPECT_EQ(pfGetCurrentFont(), &pfPBaveuse);
-        }
-    }
-}
-
-TEST_F(EngineTest, ConsoleWhoseLogChangesEveryFrameDrawsDirectly)
-{
-    ScriptConsole console;
-    console.Activate();
-    for (int frame = 0; frame < 4; ++frame) {
-        console.LogMessage("frame " + std::to_string(frame) + "\n", LOG_STDOUT);
-        sImage expected = DrawScene([&] { DrawConsoleDirectly(console); });
-        EXPECT_TRUE(SameFrame(expected, DrawScene([&] { console.DrawConsole(); })));
-        EXPECT_FALSE(console.DrewFromPicture());
-    }
-}
-
-TEST_F(EngineTest, LongLineKeepsItsEnd)
-{
-    std::string text = "head" + std::string(1 << 20, 'A') + "\xc3\xa9tail\n";
-    g_Console.LogMessage(text, LOG_STDOUT);
-    g_Console.LogMessage("more" + std::string(5000, 'B'), LOG_STDOUT);
-    g_Console.LogMessage("\xc3\xa9", LOG_STDOUT);
-    const std::string& first = g_Console.Log().front().m_Text;
-    EXPECT_EQ(first.size(), ScriptConsole::MAX_LINE_BYTES);
-    EXPECT_EQ(first.substr(first.size() - 6), "\xc3\xa9tail");
-    // A cut never leaves half of a two-byte letter at the start.
-    const std::string& joined = g_Console.Log().back().m_Text;
-    EXPECT_EQ(joined, std::string(ScriptConsole::MAX_LINE_BYTES - 2, 'B') + "\xc3\xa9");
 }

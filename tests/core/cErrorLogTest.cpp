@@ -37,11 +37,12 @@ TEST_F(EngineTest, ErrorsReachTheLogFileLineByLineStampedEvenWhenTheConsoleDrops
     ASSERT_EQ(Exec("print('kept')"), "");
     EXPECT_EQ(g_Console.Log().back().m_Text, "kept\n");
     EXPECT_EQ(std::prev(g_Console.Log().end(), 2)->m_Text, "first\nsecond no error\n");
+    EXPECT_EQ(Eval("_console.putstdout(3)"), "TypeError: argument 1 must be str, not int");
+    EXPECT_EQ(Eval("_console.putstderr.__doc__, _console.putstdout.__doc__"),
+              "('Store a string from stderr.', 'Store a string from stdout.')");
 }
 
-class ErrorLogTest : public ScriptPackageTest
-{
-};
+using ErrorLogTest = ScriptPackageTest;
 
 TEST_F(ErrorLogTest, AFullLogDropsItsOlderHalfAndKeepsWholeLines)
 {

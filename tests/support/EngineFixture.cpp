@@ -103,18 +103,17 @@ std::string ScriptPackageTest::Exec(const std::string& statements)
     return result ? "" : TakeScriptError();
 }
 
-void HoldKey(int key)
+namespace {
+
+void SetKey(int key, Uint8 down)
 {
     int count = 0;
     Uint8* keys = SDL_GetKeyState(&count);
     if (keys && key >= 0 && key < count)
-        keys[key] = 1;
+        keys[key] = down;
 }
 
-void ReleaseKey(int key)
-{
-    int count = 0;
-    Uint8* keys = SDL_GetKeyState(&count);
-    if (keys && key >= 0 && key < count)
-        keys[key] = 0;
-}
+} // namespace
+
+void HoldKey(int key) { SetKey(key, 1); }
+void ReleaseKey(int key) { SetKey(key, 0); }

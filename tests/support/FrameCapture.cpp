@@ -2,11 +2,13 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
-#include <SDL/SDL_image.h>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
@@ -29,6 +31,25 @@ sImage ReadFrame()
     return image;
 }
 
+sImage DrawFrame(const std::function<void()>& draw, float grey)
+{
+    glClearColor(grey, grey, grey, 1);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw();
+    return ReadFrame();
+}
+
+::testing::AssertionResult SameFrame(const sImage& expected, const sImage& actual)
+{
+    for (size_t i = 0; i < expected.rgb.size() && i < actual.rgb.size(); ++i)
+        if (expected.rgb[i] != actual.rgb[i])
+            return ::testing::AssertionFailure() << "first difference at pixel (" << i / 3 % size_t(expected.width)
+                                                 << ", " << i / 3 / size_t(expected.width) << ")";
+    return ::testing::AssertionResult(expected.rgb.size() == actual.rgb.size()) << "sizes differ";
+}
+
 sRgb ReadPixel(int x, int y)
 {
     SDL_Surface* screen = SDL_GetVideoSurface();
@@ -47,27 +68,12 @@ bool WritePng(const sImage& image, const std::string& path)
 
 bool ReadPng(const std::string& path, sImage& image)
 {
-    std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> loaded(IMG_Load(path.c_str()), SDL_FreeSurface);
-    if (!loaded)
+    int channels = 0;
+    std::unique_ptr<uint8_t, decltype(&stbi_image_free)> pixels(
+        stbi_load(path.c_str(), &image.width, &image.height, &channels, 3), stbi_image_free);
+    if (!pixels)
         return false;
-    SDL_PixelFormat format{};
-    format.BitsPerPixel = 24;
-    format.BytesPerPixel = 3;
-    format.Rmask = 0x0000ff;
-    format.Gmask = 0x00ff00;
-    format.Bmask = 0xff0000;
-    format.Gshift = 8;
-    format.Bshift = 16;
-    std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> rgb(
-        SDL_ConvertSurface(loaded.get(), &format, SDL_SWSURFACE), SDL_FreeSurface);
-    if (!rgb)
-        return false;
-    image.width = rgb->w;
-    image.height = rgb->h;
-    image.rgb.resize(size_t(image.width) * image.height * 3);
-    for (int y = 0; y < image.height; ++y)
-        std::copy_n(static_cast<uint8_t*>(rgb->pixels) + y * rgb->pitch, image.width * 3,
-                    &image.rgb[size_t(y) * image.width * 3]);
+    image.rgb.assign(pixels.get(), pixels.get() + size_t(image.width) * image.height * 3);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ struct sRgb
 
 // Read before the buffer swap: afterwards the back buffer's contents are undefined.
 sImage ReadFrame();
+// The frame draw() gives after clearing colour and depth, with the depth test on and blending off,
+// as the graphics manager leaves them.
+sImage DrawFrame(const std::function<void()>& draw, float grey = 0);
+// Equal byte for byte, or where the first difference is.
+::testing::AssertionResult SameFrame(const sImage& expected, const sImage& actual);
 sRgb ReadPixel(int x, int y);   // window coordinates, origin top-left
 
 bool WritePng(const sImage& image, const std::string& path);

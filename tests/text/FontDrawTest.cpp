@@ -4,8 +4,13 @@
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/ScriptConsole.h"
+#include "graphics/GraphicsManager.h"
+#include "input/InputManager.h"
 #include "text/FontDraw.h"
 #include "text/cStringCache.h"
 #include "text/cTextBatch.h"
@@ -13,17 +18,6 @@
 #include "text/pf.h"
 
 namespace {
-
-// A cleared frame with the depth test on, as the graphics manager leaves it.
-sImage DrawFrame(const std::function<void()>& draw, float grey = 0)
-{
-    glClearColor(grey, grey, grey, 1);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    draw();
-    return ReadFrame();
-}
 
 sImage Crop(const sImage& image, int w, int h)
 {
@@ -54,6 +48,46 @@ sExtent ExtentOf(const sImage& image, sRgb colour)
 }
 
 const char* const SAMPLE = "Brackwater: The quick brown fox jumps over 13 lazy dogs!";
+
+// The console as it was always drawn, every line in full and straight to the window: the pixels
+// the kept picture must reproduce.
+void DrawConsoleDirectly(const ScriptConsole& console)
+{
+    float y = float(21 * (10 - int(console.Log().size())));
+    for (const ConsoleLog& line : console.Log()) {
+        float green = line.m_Type == LOG_STDERR ? 0.8f : 1.0f;
+        DrawConsoleFontString(line.m_Text.c_str(), 5, y, 17, 1, green, green);
+        y += 21;
+    }
+    std::string prompt = (console.State() ? ">>> " : "!>> ") + g_Input.TypedText() + "_";
+    DrawConsoleFontString(prompt.c_str(), 5, y, 17, 0.6f, 1, 0.6f);
+    DrawConsoleBackground();
+}
+
+// Strings in both fonts at several sizes, skews and weights, in the console's band.
+void DrawStyledStrings()
+{
+    struct sStyle
+    {
+        const pffont* font;
+        int size;
+        float skew;
+        int weight;
+    };
+    const sStyle styles[] = {{&pfPBaveuse, 12, 0, 1}, {&pfPBaveuse, 25, 0.3f, 1}, {&pfPBaveuse, 40, -0.5f, 3},
+                             {&pfPSansMonoBold7, 17, 0, 2}, {&pfPSansMonoBold7, 33, 1, 9}};
+    float y = 0;
+    for (const sStyle& s : styles) {
+        pfSetFont(s.font);
+        pfSetSkew(s.skew);
+        pfSetWeight(s.weight);
+        DrawFontString("Caf\xc3\xa9 \xe0 la cr\xe8me, ~{x} 0O1lI", 3.5f, y, s.size, 1, 0.8f, 0.2f, s.weight != 2, 0, 0, 0.8f);
+        y += s.size * 1.5f;
+    }
+    pfSetSkew(0);
+    pfSetWeight(1);
+    pfSetFont(&pfPBaveuse);
+}
 
 } // namespace
 
@@ -137,39 +171,6 @@ TEST_F(EngineTest, OpenConsoleMatchesItsGoldenAndTextDrawnBeforeItStaysInFront)
     EXPECT_GT(ExtentOf(frame, {255, 255, 255}).count, 200);
 }
 
-// The kept picture gives the pixels that direct drawing gives in every depth state, over 2D text
-// drawn before it in the band.
-TEST_F(EngineTest, KeptConsolePictureMatchesDirectDrawingInEveryDepthState)
-{
-    const struct
-    {
-        const char* name;
-        bool depthTest;
-        GLenum depthFunc;
-    } states[] = {{"less", true, GL_LESS}, {"less or equal", true, GL_LEQUAL}, {"no depth test", false, GL_LESS},
-                  {"greater", true, GL_GREATER}};
-    for (const auto& s : states) {
-        SCOPED_TRACE(s.name);
-        ScriptConsole console;
-        console.LogMessage("out\n", LOG_STDOUT);
-        console.LogMessage("Error: x\n", LOG_STDERR);
-        console.Activate();
-        auto scene = [&] {
-            DrawFontString("HUD", 500, 60, 40, 1, 0.5f, 0, true, 0, 0, 0);
-            s.depthTest ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
-            glDepthFunc(s.depthFunc);
-            console.DrawConsole();
-            glDepthFunc(GL_LESS);
-            glEnable(GL_DEPTH_TEST);
-        };
-        sImage direct = DrawFrame(scene, 0.2f);
-        for (int frame = 1; frame < 3; ++frame) {
-            EXPECT_TRUE(DrawFrame(scene, 0.2f).rgb == direct.rgb) << "frame " << frame;
-            EXPECT_TRUE(console.DrewFromPicture());
-        }
-    }
-}
-
 TEST_F(EngineTest, StringCacheCompilesOnTheSecondDrawingAndReplaysAfterwards)
 {
     cStringCache cache;
@@ -181,17 +182,12 @@ TEST_F(EngineTest, StringCacheCompilesOnTheSecondDrawingAndReplaysAfterwards)
         sglColor3f(1, 0, 0);
         pfDrawString(SDL_GetVideoSurface(), "Hi");
     };
-    // Seen once: drawn directly; twice: compiled; then replayed without drawing, the pen set as drawing left it.
+    // Seen once: drawn directly; twice: compiled; then replayed without drawing (the frame table
+    // below checks its pixels and the pen it leaves).
     EXPECT_FALSE(cache.Draw(key, draw));
     EXPECT_TRUE(cache.Draw(key, draw));
-    float afterX, afterY;
-    pfGetPosition(&afterX, &afterY);
-    pfSetPosition(0, 0);
     EXPECT_TRUE(cache.Draw(key, draw));
     EXPECT_EQ(drawn, 2);
-    float x, y;
-    pfGetPosition(&x, &y);
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(afterX, afterY));
     // Strings that change every time never fill it.
     for (int i = 0; i < 3000; ++i)
         EXPECT_FALSE(cache.Draw({std::to_string(i), &pfPBaveuse, 0, 0, 12, {}, false, pfGetStyle()}, draw));
@@ -200,45 +196,89 @@ TEST_F(EngineTest, StringCacheCompilesOnTheSecondDrawingAndReplaysAfterwards)
     cache.Clear();
 }
 
-// Strings drawn again (compiled, then replayed) and strings drawn in one batch look as drawn the
-// first time, at several sizes, skews and weights in both fonts; a batch leaves the state that
-// single strings leave.
-TEST_F(EngineTest, RepeatedAndBatchedStringsLookTheSameAsTheirFirstDrawing)
+// Drawing kept for reuse looks as drawn directly, byte for byte: strings drawn a second time
+// (compiled), a third (replayed) and in one batch; and the console's picture, over those strings,
+// in every state, video mode and depth state.
+TEST_F(EngineTest, KeptDrawingLooksLikeDirectDrawing)
 {
-    struct sStyle
-    {
-        const pffont* font;
-        int size;
-        float skew;
-        int weight;
-    };
-    const sStyle styles[] = {{&pfPBaveuse, 12, 0, 1}, {&pfPBaveuse, 25, 0.3f, 1}, {&pfPBaveuse, 40, -0.5f, 3},
-                             {&pfPSansMonoBold7, 17, 0, 2}, {&pfPSansMonoBold7, 33, 1, 9}};
-    auto drawAll = [&] {
-        float y = 0;
-        for (const sStyle& s : styles) {
-            pfSetFont(s.font);
-            pfSetSkew(s.skew);
-            pfSetWeight(s.weight);
-            DrawFontString("Caf\xc3\xa9 \xe0 la cr\xe8me, ~{x} 0O1lI", 3.5f, y, s.size, 1, 0.8f, 0.2f, s.weight != 2, 0, 0, 0.8f);
-            y += s.size * 1.5f;
-        }
-        pfSetSkew(0);
-        pfSetWeight(1);
-        pfSetFont(&pfPBaveuse);
-    };
-    sImage first = DrawFrame(drawAll, 0.3f);
+    ScriptConsole console, closed;
+    closed.LogMessage("hidden\n", LOG_STDOUT);
+    sImage scene = DrawFrame(DrawStyledStrings);
     for (int frame = 1; frame < 4; ++frame) {
         sImage again = DrawFrame([&] {
-            if (frame < 3)
-                return drawAll();
-            cTextBatch batch;
-            drawAll();
-        }, 0.3f);
-        EXPECT_TRUE(again.rgb == first.rgb) << "frame " << frame;
+            std::optional<cTextBatch> batch;
+            if (frame == 3)
+                batch.emplace();
+            DrawStyledStrings();
+            closed.DrawConsole();
+        });
+        // A closed console draws nothing; a batch leaves the state that single strings leave.
+        EXPECT_TRUE(SameFrame(scene, again)) << "frame " << frame;
         GLint matrixMode = 0;
         glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
         EXPECT_EQ(matrixMode, GL_MODELVIEW);
         EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
+    }
+
+    struct sCase
+    {
+        const char* name;
+        std::vector<std::pair<std::string, ConsoleLogType>> lines;   // none: a new video mode
+        bool state;
+        std::string typed;
+        int width, height;
+        GLenum depthFunc;   // GL_NEVER: no depth test
+    };
+    std::string wide(300, 'W');
+    // One console throughout: a picture kept from one case must never stand in for the next.
+    const sCase cases[] = {
+        {"empty log", {}, true, "", 800, 600, GL_LESS},
+        {"partial log, failed prompt", {{"out\n", LOG_STDOUT}, {"Error: x\n", LOG_STDERR}}, false, "pri", 800, 600, GL_LESS},
+        {"full log, Latin-1", {{"\xe9t\xc3\xa9 caf\xe9 \xc3\x9f\n", LOG_STDOUT}, {"a\nb\n", LOG_STDERR}, {"1\n", LOG_STDOUT},
+          {"2\n", LOG_STDERR}, {"3\n", LOG_STDOUT}, {"4\n", LOG_STDOUT}, {"5\n", LOG_STDERR}, {"6\n", LOG_STDOUT},
+          {"7\n", LOG_STDOUT}, {"8\n", LOG_STDOUT}}, true, "x = 1", 800, 600, GL_LESS},
+        {"depth test less or equal", {{"9\n", LOG_STDOUT}}, true, "", 800, 600, GL_LEQUAL},
+        {"no depth test", {{"10\n", LOG_STDERR}}, true, "", 800, 600, GL_NEVER},
+        {"depth test greater", {{"11\n", LOG_STDOUT}}, true, "", 800, 600, GL_GREATER},
+        {"lines wider than the window", {{wide + "\n", LOG_STDERR}}, true, wide, 800, 600, GL_LESS},
+        {"the same after a video-mode change", {}, true, wide, 640, 480, GL_LESS},
+        {"the same in a new mode of the same size", {}, true, wide, 640, 480, GL_LESS},
+        {"and back", {{"large\n", LOG_STDOUT}}, true, "z", 800, 600, GL_LESS},
+    };
+    console.Activate();
+    for (const sCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.width != g_Graphics.GetWindowWidth() || c.lines.empty()) {
+            ASSERT_TRUE(g_Graphics.SetupWindowedMode(c.width, c.height));
+        }
+        for (const auto& [text, type] : c.lines)
+            console.LogMessage(text, type);
+        console.SetState(c.state);
+        g_Input.SetTypedText(c.typed);
+        auto drawScene = [&](const std::function<void()>& drawConsole) {
+            return DrawFrame([&] {
+                // Blending on, as the graphics manager leaves it: the picture's quad turns it off
+                // and must turn it back on.
+                glEnable(GL_BLEND);
+                DrawStyledStrings();
+                c.depthFunc == GL_NEVER ? glDisable(GL_DEPTH_TEST) : glDepthFunc(c.depthFunc);
+                drawConsole();
+                glDepthFunc(GL_LESS);
+            });
+        };
+        sImage expected = drawScene([&] { DrawConsoleDirectly(console); });
+        float penX, penY;
+        pfGetPosition(&penX, &penY);
+        // The first frame draws directly, the second records the picture, the third reuses it.
+        for (int frame = 0; frame < 3; ++frame) {
+            EXPECT_TRUE(SameFrame(expected, drawScene([&] { console.DrawConsole(); }))) << "frame " << frame;
+            EXPECT_EQ(console.DrewFromPicture(), frame > 0);
+            float x, y;
+            pfGetPosition(&x, &y);
+            if (c.typed.size() < 100) {
+                EXPECT_EQ(std::make_pair(x, y), std::make_pair(penX, penY));
+            }
+            EXPECT_EQ(pfGetCurrentFont(), &pfPBaveuse);
+        }
     }
 }

@@ -1,19 +1,14 @@
-#include <gtest/gtest.h>
+#include "support/EngineFixture.h"
 
 #include <SDL/SDL.h>
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "text/pf.h"
 #include "text/sgl.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -49,30 +44,24 @@ float PenX()
     return x;
 }
 
-// Every test starts from the library's initial state; the state is shared by design.
-class FontTest : public ::testing::Test
+// Every test starts from the library's initial state (the state is shared by design), in a
+// working directory of its own for the font files it writes.
+class FontTest : public ScriptPackageTest
 {
 protected:
     void SetUp() override
     {
+        ScriptPackageTest::SetUp();
         pfSetFont(&pfPBaveuse), pfSetScale(20), pfSetPosition(0, 0), pfSetSkew(0), pfSetWeight(1), pfSetAngleR(0);
         pfSetCenter(0);
         sglColor3f(1, 1, 1);
-        fs::create_directories(m_Dir);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_Dir, ignored);
     }
 
-    std::string Write(const std::string& name, const std::string& text)
+    pffont* Load(const std::string& text)
     {
-        std::ofstream((m_Dir / name).string(), std::ios::binary) << text;
-        return (m_Dir / name).string();
+        WriteFile("font.txt", text);
+        return pfLoadFont("font.txt");
     }
-
-    fs::path m_Dir = fs::temp_directory_path() / ("pf-test-" + std::to_string(::getpid()));
 };
 
 // A small valid font: two glyphs, 'A' a triangle and 'B' a fan, in the text format.
@@ -90,7 +79,9 @@ std::string SmallFont(const std::string& name = "small", const std::string& glyp
 
 } // namespace
 
-TEST_F(FontTest, BuiltInFontsCarryTheirCodesBoxesAndFilledGlyphs)
+// Each built-in font holds exactly what its text file, the source it is generated from, loads
+// into; every glyph lies in the font's box, and all but the blank ones are filled.
+TEST_F(FontTest, BuiltInFontsHoldTheirTextFilesCodesBoxesAndFilledGlyphs)
 {
     struct sCase
     {
@@ -110,7 +101,16 @@ TEST_F(FontTest, BuiltInFontsCarryTheirCodesBoxesAndFilledGlyphs)
     };
     for (const sCase& c : cases) {
         SCOPED_TRACE(c.font->name);
-        EXPECT_EQ(c.font->loaded, 0);
+        pffont* loaded = pfLoadFont((std::string(BW_SOURCE_DIR) + "/src/text/fonts/" + c.font->name + ".txt").c_str());
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_STREQ(loaded->name, c.font->name);
+        EXPECT_EQ(loaded->loaded - c.font->loaded, 1);
+        const float box[4] = {c.font->minx, c.font->miny, c.font->maxx, c.font->maxy};
+        const float loadedBox[4] = {loaded->minx, loaded->miny, loaded->maxx, loaded->maxy};
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_FLOAT_EQ(box[k], c.box[k]);
+            EXPECT_EQ(loadedBox[k], box[k]);
+        }
         EXPECT_EQ(pfSetFont(c.font), 0);
         EXPECT_STREQ(pfGetFontName(), c.font->name);
         std::vector<int> codes, expected;
@@ -121,49 +121,32 @@ TEST_F(FontTest, BuiltInFontsCarryTheirCodesBoxesAndFilledGlyphs)
                 expected.push_back(code);
         expected.push_back(0);   // beyond the last glyph
         EXPECT_EQ(codes, expected);
-        EXPECT_EQ(pfGetChar(-1), 0);
-        const float box[4] = {c.font->minx, c.font->miny, c.font->maxx, c.font->maxy};
-        for (int k = 0; k < 4; ++k)
-            EXPECT_FLOAT_EQ(box[k], c.box[k]);
+        ASSERT_EQ(loaded->numglyphs, c.font->numglyphs);
         int blank = 0;
         for (int i = 0; i < c.font->numglyphs; ++i) {
-            const pfglyph& g = c.font->glyphs[i];
+            const pfglyph &a = loaded->glyphs[i], &g = c.font->glyphs[i];
+            ASSERT_TRUE(a.glyph == g.glyph && a.minx == g.minx && a.miny == g.miny && a.maxx == g.maxx && a.maxy == g.maxy && a.advance == g.advance && a.numsegments == g.numsegments) << g.glyph;
             EXPECT_TRUE(g.minx >= box[0] - 1e-6f && g.miny >= box[1] - 1e-6f && g.maxx <= box[2] + 1e-6f && g.maxy <= box[3] + 1e-6f && g.advance > 0) << g.glyph;
-            const int16_t* s = g.segments;
-            for (int k = 0; k < g.numsegments; s += 2 + 2 * s[1], ++k)
-                EXPECT_TRUE((s[0] == 4 || s[0] == 5 || s[0] == 6) && s[1] > 2) << g.glyph;
+            size_t length = 0;
+            for (int k = 0; k < g.numsegments; ++k) {
+                const int16_t* segment = g.segments + length;
+                EXPECT_TRUE((segment[0] == 4 || segment[0] == 5 || segment[0] == 6) && segment[1] > 2) << g.glyph;
+                length += 2 + 2 * size_t(segment[1]);
+            }
+            EXPECT_TRUE(std::equal(a.segments, a.segments + length, g.segments)) << g.glyph;
             blank += g.numsegments == 0;
         }
         EXPECT_EQ(blank, c.blank);
+        pfUnloadFont(loaded);
     }
+    EXPECT_EQ(pfGetChar(-1), 0);
     EXPECT_FLOAT_EQ(pfGetCharAdvance(u'i'), 20 * 0.740523f);   // monospaced: all alike
     EXPECT_FLOAT_EQ(pfGetCharAdvance(u'W'), 20 * 0.740523f);
 }
 
-TEST_F(FontTest, GeneratedTextFontsLoadIntoExactlyTheBuiltInData)
-{
-    for (const pffont* builtIn : {&pfPBaveuse, &pfPSansMonoBold7}) {
-        pffont* loaded = pfLoadFont((std::string(BW_SOURCE_DIR) + "/src/text/fonts/" + builtIn->name + ".txt").c_str());
-        ASSERT_NE(loaded, nullptr) << builtIn->name;
-        EXPECT_STREQ(loaded->name, builtIn->name);
-        EXPECT_EQ(loaded->loaded, 1);
-        EXPECT_TRUE(loaded->minx == builtIn->minx && loaded->miny == builtIn->miny && loaded->maxx == builtIn->maxx && loaded->maxy == builtIn->maxy);
-        ASSERT_EQ(loaded->numglyphs, builtIn->numglyphs);
-        for (int i = 0; i < builtIn->numglyphs; ++i) {
-            const pfglyph &a = loaded->glyphs[i], &b = builtIn->glyphs[i];
-            ASSERT_TRUE(a.glyph == b.glyph && a.minx == b.minx && a.miny == b.miny && a.maxx == b.maxx && a.maxy == b.maxy && a.advance == b.advance && a.numsegments == b.numsegments) << b.glyph;
-            size_t length = 0;
-            for (int k = 0; k < b.numsegments; ++k)
-                length += 2 + 2 * size_t(b.segments[length + 1]);
-            EXPECT_TRUE(std::equal(a.segments, a.segments + length, b.segments)) << "code " << b.glyph;
-        }
-        pfUnloadFont(loaded);
-    }
-}
-
 TEST_F(FontTest, LoadedFontDrawsUntilUnloadedThenTheDefaultIsCurrent)
 {
-    pffont* font = pfLoadFont(Write("small.txt", SmallFont()).c_str());
+    pffont* font = Load(SmallFont());
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(pfSetFont(font), 0);
     EXPECT_STREQ(pfGetFontName(), "small");
@@ -180,7 +163,7 @@ TEST_F(FontTest, LoadedFontDrawsUntilUnloadedThenTheDefaultIsCurrent)
     EXPECT_EQ(pfGetCurrentFont(), &pfPBaveuse);
 
     // A primitive the library does not know is not drawn, but its glyph still advances.
-    font = pfLoadFont(Write("odd.txt", SmallFont("odd", "66", "10", "GL_HEXAGONS")).c_str());
+    font = Load(SmallFont("odd", "66", "10", "GL_HEXAGONS"));
     ASSERT_NE(font, nullptr);
     pfSetFont(font);
     auto blank = MakeSurface(64, 64);
@@ -227,11 +210,11 @@ TEST_F(FontTest, MalformedFontFilesAreRefused)
         {"name of 1024 characters", SmallFont(std::string(1024, 'n'))},
     };
     for (const auto& [what, text] : cases)
-        EXPECT_EQ(pfLoadFont(Write("bad.txt", text).c_str()), nullptr) << what;
-    EXPECT_EQ(pfLoadFont((m_Dir / "missing.txt").c_str()), nullptr);
+        EXPECT_EQ(Load(text), nullptr) << what;
+    EXPECT_EQ(pfLoadFont("missing.txt"), nullptr);
     EXPECT_EQ(pfLoadFont(nullptr), nullptr);
 
-    pffont* longName = pfLoadFont(Write("long.txt", SmallFont(std::string(1023, 'n'))).c_str());
+    pffont* longName = Load(SmallFont(std::string(1023, 'n')));
     ASSERT_NE(longName, nullptr);
     EXPECT_EQ(std::string(longName->name).size(), 1023u);
     pfUnloadFont(longName);
@@ -385,7 +368,7 @@ TEST_F(FontTest, MutatedFontFilesLoadOrAreRefusedAndLoadedOnesDrawSafely)
             default: text.resize(at); break;
             }
         }
-        pffont* font = pfLoadFont(Write("mutated.txt", text).c_str());
+        pffont* font = Load(text);
         if (!font) {
             ++refused;
             continue;
