@@ -4,9 +4,9 @@ with real keys.
 The game writes its state every frame to the file $BW_GAME_STATE names: the saved-game fields
 (area, characters with x, y, z and heading, controlled, inventory, flags, seconds) plus
 "dialogue" (the lines of an open box, or None), "inventory_open", "credits", "target" (the thing
-Return acts on, or None) and "frame_seconds". Steps:
+Return acts on, or None) and "frame_seconds". A route's "select" is the keys pressed on the
+character select screen (from New Game on); its steps are:
 
-    ("select", key)          a key on the character select screen (from New Game on)
     ("tap", key)             press and release (xdotool names: "Return", "Tab", "Control_R")
     ("goto", x, z)           walk the controlled character there (closed loop over the state)
     ("face", heading)        turn it to that heading (degrees; 0 is +z, 90 is +x)
@@ -14,7 +14,8 @@ Return acts on, or None) and "frame_seconds". Steps:
 
 `expected` may hold "area", "controlled", "target", "inventory" (exactly), "flags" (all
 present), "dialogue" (True: a box is open; None: none is), "inventory_open", "credits".
-At the checkpoint "save point" the save menu has just opened: the test drives and closes it.
+At the checkpoint "save point" the save menu has just opened: the test saves, quits, restarts
+and loads there.
 
 Walking and turning are steered by the state the game reports rather than by hold times, so a
 slow frame or a slow key event moves nothing off the route. The file appears with the first frame
@@ -24,7 +25,36 @@ Played by hand under Xvfb on a loaded machine: joss-orla about 6 minutes, dov-pe
 import math
 import time
 
-SPLASHES = [("tap", "Return"), ("tap", "Return")]
+SPLASHES = ["Return", "Return"]
+
+
+def _to_the_lamp(who, controlled):
+    """From the cat's key on, the same for every pair: out of the warehouse, through the
+    lighthouse's gates, the partner switched in to light the lamp, and the credits."""
+    return [
+        ("goto", 5.5, -1.8), ("goto", 0.0, -5.8), ("face", 180.0),
+        ("checkpoint", "at the way out", {"target": "quay door"}),
+        ("tap", "Return"), ("tap", "Return"),
+        ("checkpoint", "back on the quay", {"area": "quay"}),
+        ("goto", 9.0, -4.0), ("face", 90.0),
+        ("checkpoint", "at the gate", {"target": "gate"}),
+        ("tap", "Return"), ("tap", "Return"),
+        ("checkpoint", "entered lighthouse", {"area": "lighthouse"}),
+        ("goto", 2.6, -5.8), ("face", 73.0),
+        ("checkpoint", "at the tower gate", {"target": "tower gate"}),
+        ("tap", "Return"), ("tap", "Return"),
+        ("checkpoint", "tower open", {"flags": ["tower open"]}),
+        ("goto", 4.0, -4.6), ("goto", 4.0, 5.0),
+        ("tap", "Tab"),
+        # How far behind the partner trails depends on the frame rate: walk up to the lamp.
+        ("goto", 4.0, 4.7),
+        ("checkpoint", who + " at the lamp", {"controlled": controlled, "target": "lamp"}),
+        ("tap", "Return"),
+        ("checkpoint", "lamp lit", {"flags": ["lamp lit", "finished"], "dialogue": True}),
+        ("tap", "Return"),
+        ("checkpoint", "credits", {"credits": True}),
+    ]
+
 
 ROUTES = {
     # The phone and the lighter: the harbour office's number from the notice board opens the
@@ -32,7 +62,7 @@ ROUTES = {
     # lighter lights the lamp.
     "joss-orla": {
         "pair": ("JossHartle", "OrlaVance"),
-        "select": [("tap", "Return"), ("tap", "Return"), ("tap", "Return"), ("tap", "Return")],
+        "select": ["Return", "Return", "Return", "Return"],
         "steps": [
             ("checkpoint", "on the quay", {"area": "quay", "controlled": 0, "dialogue": None}),
             ("goto", 0.0, -0.8), ("face", 298.0),
@@ -66,35 +96,14 @@ ROUTES = {
             ("tap", "Return"), ("tap", "Return"),
             ("checkpoint", "key from the cat", {"flags": ["cat moved"],
                                                 "inventory": ["matches", "oil", "lighthouse key"]}),
-            ("goto", 5.5, -1.8), ("goto", 0.0, -5.8), ("face", 180.0),
-            ("checkpoint", "at the way out", {"target": "quay door"}),
-            ("tap", "Return"), ("tap", "Return"),
-            ("checkpoint", "back on the quay", {"area": "quay"}),
-            ("goto", 9.0, -4.0), ("face", 90.0),
-            ("checkpoint", "at the gate", {"target": "gate"}),
-            ("tap", "Return"), ("tap", "Return"),
-            ("checkpoint", "entered lighthouse", {"area": "lighthouse"}),
-            ("goto", 2.6, -5.8), ("face", 73.0),
-            ("checkpoint", "at the tower gate", {"target": "tower gate"}),
-            ("tap", "Return"), ("tap", "Return"),
-            ("checkpoint", "tower open", {"flags": ["tower open"]}),
-            ("goto", 4.0, -4.6), ("goto", 4.0, 5.0),
-            ("tap", "Tab"),
-            # How far behind the partner trails depends on the frame rate: walk up to the lamp.
-            ("goto", 4.0, 4.7),
-            ("checkpoint", "Orla at the lamp", {"controlled": 1, "target": "lamp"}),
-            ("tap", "Return"),
-            ("checkpoint", "lamp lit", {"flags": ["lamp lit", "finished"], "dialogue": True}),
-            ("tap", "Return"),
-            ("checkpoint", "credits", {"credits": True}),
+            *_to_the_lamp("Orla", 1),
         ],
     },
     # The computer person and the animal person, without Wren's matches or the fish: Dov opens
     # the keypad and mends the fuses, Pell talks the cat round, Dov mends the lamp's igniter.
     "dov-pell": {
         "pair": ("DovKestrel", "PellArden"),
-        "select": [("tap", "Return"), ("tap", "Right"), ("tap", "Right"), ("tap", "Right"), ("tap", "Return"),
-                   ("tap", "Return"), ("tap", "Return")],
+        "select": ["Return", "Right", "Right", "Right", "Return", "Return", "Return"],
         "steps": [
             ("checkpoint", "on the quay", {"area": "quay", "controlled": 0}),
             ("goto", 0.0, 8.6), ("face", 0.0),
@@ -116,24 +125,7 @@ ROUTES = {
             ("checkpoint", "Pell at the cat", {"controlled": 1, "target": "cat"}),
             ("tap", "Return"), ("tap", "Return"),
             ("checkpoint", "key from the cat", {"flags": ["cat moved"], "inventory": ["oil", "lighthouse key"]}),
-            ("goto", 5.5, -1.8), ("goto", 0.0, -5.8), ("face", 180.0),
-            ("tap", "Return"), ("tap", "Return"),
-            ("checkpoint", "back on the quay", {"area": "quay"}),
-            ("goto", 9.0, -4.0), ("face", 90.0),
-            ("tap", "Return"), ("tap", "Return"),
-            ("checkpoint", "entered lighthouse", {"area": "lighthouse"}),
-            ("goto", 2.6, -5.8), ("face", 73.0),
-            ("tap", "Return"), ("tap", "Return"),
-            ("checkpoint", "tower open", {"flags": ["tower open"]}),
-            ("goto", 4.0, -4.6), ("goto", 4.0, 5.0),
-            ("tap", "Tab"),
-            # How far behind the partner trails depends on the frame rate: walk up to the lamp.
-            ("goto", 4.0, 4.7),
-            ("checkpoint", "Dov at the lamp", {"controlled": 0, "target": "lamp"}),
-            ("tap", "Return"),
-            ("checkpoint", "lamp lit", {"flags": ["lamp lit", "finished"]}),
-            ("tap", "Return"),
-            ("checkpoint", "credits", {"credits": True}),
+            *_to_the_lamp("Dov", 0),
         ],
     },
 }
@@ -173,8 +165,8 @@ def _turn_towards(heading, hold, state, tolerance):
     return False
 
 
-def drive(step, tap, hold, state, timeout=60.0):
-    """Plays one movement step. tap(key) presses a key, hold(key, seconds) holds it, state()
+def drive(step, hold, state, timeout=60.0):
+    """Plays one movement step. hold(key, seconds) holds a key, state()
     reads the state file. Returns when the character is there; raises AssertionError on timeout."""
     deadline = time.monotonic() + timeout
     kind = step[0]

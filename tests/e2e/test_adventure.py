@@ -40,16 +40,22 @@ def data():
 class Player:
     """Drives one game through a route and checks it at every checkpoint."""
 
-    def __init__(self, game, route):
-        self.game, self.route = game, route
-        self.state_file = game.env["BW_GAME_STATE"]
+    def __init__(self, data, route):
+        self.game = Game(package=os.path.join(SOURCE_DIR, "game"), env={"BRACKWATER_CONSOLE_ECHO": "1"})
+        self.route = route
+        self.state_file = self.game.env["BW_GAME_STATE"] = self.game.path("state.json")
+        shutil.copytree(data, self.game.dir, dirs_exist_ok=True)
+        start = time.monotonic()
+        self.game.frame = lambda: int((time.monotonic() - start) * 20)   # the shipped game counts no frames
         self.shots = set()
+        self.saved = {}
 
-    def tap(self, key):
-        self.game.key_down(key)
-        self.frames_pass(2)
-        self.game.key_up(key)
-        self.frames_pass(2)
+    def tap(self, *keys):
+        for key in keys:
+            self.game.key_down(key)
+            self.frames_pass(2)
+            self.game.key_up(key)
+            self.frames_pass(2)
 
     def frames_pass(self, count):
         """Waits until the game has written its state `count` more times, so that a key pressed
@@ -100,7 +106,7 @@ class Player:
         assert "Traceback" not in text, text[text.index("Traceback") - 200:][:3000]
 
     def shot(self, name):
-        path = self.game.screenshot(os.path.join(self.game.dir, name + ".png"))
+        path = self.game.screenshot(self.game.path(name + ".png"))
         match_golden(path, os.path.join(GOLDEN, "%s-%s.png" % (self.route, name)), region=REGIONS.get(name),
                      most=SLACK.get(name, 0.03))
         return path
@@ -113,30 +119,21 @@ class Player:
             time.sleep(0.2)
         time.sleep(0.5)
 
-    def keys(self, steps):
-        for kind, *args in steps:
+    def play(self, steps):
+        for kind, name, *rest in steps:
             if kind == "tap":
-                self.tap(*args)
+                self.tap(name)
+            elif kind != "checkpoint":
+                drive((kind, name, *rest), self.hold, self.state)
+            elif name == "save point":
+                self.save_quit_and_load(self.reached(rest[0]))
             else:
-                drive((kind, *args), self.tap, self.hold, self.state)
+                self.reached(rest[0])
+                golden = self._golden_name(rest[0])
+                if golden:
+                    self.shot(golden)
 
-    def play(self, steps, on_save=None):
-        for index, (kind, name, *rest) in enumerate(steps):
-            if kind != "checkpoint":
-                self.keys([(kind, name, *rest)])
-                continue
-            expected = rest[0]
-            state = self.reached(expected)
-            golden = self._golden_name(name, expected)
-            if golden:
-                self.shot(golden)
-            if name == "save point":
-                if on_save and on_save(state):
-                    return steps[index + 1:]
-                self.tap("Escape")
-        return []
-
-    def _golden_name(self, name, expected):
+    def _golden_name(self, expected):
         """Screenshots at each area's arrival, the first dialogue, the inventory, the credits."""
         for key, golden in (("area", "area-" + str(expected.get("area"))), ("dialogue", "dialogue"),
                             ("inventory_open", "inventory"), ("credits", "credits")):
@@ -145,98 +142,70 @@ class Player:
                 return golden
         return None
 
-
-def _brightness(png):
-    return float(subprocess.run(["convert", png, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"],
-                                check=True, capture_output=True, text=True).stdout)
-
-
-def _new_game(data, route):
-    game = Game(package=os.path.join(SOURCE_DIR, "game"),
-                env={"BRACKWATER_CONSOLE_ECHO": "1"})
-    game.env["BW_GAME_STATE"] = game.path("state.json")
-    shutil.copytree(data, game.dir, dirs_exist_ok=True)
-    start = time.monotonic()
-    game.frame = lambda: int((time.monotonic() - start) * 20)   # the shipped game counts no frames
-    return game, Player(game, route)
-
-
-def _quit(game):
-    game.key_down("alt")
-    time.sleep(TAP_SECONDS)
-    game.key_down("F4")
-    time.sleep(TAP_SECONDS)
-    game.key_up("F4", "alt")
-    assert game.wait_exit() == 0, game.stderr
-
-
-def _back_to_the_menus(player):
-    """Return ends the credits (after their first second) and the in-game menu shows, on the
-    main menu's bright picture; its last entry leads to the main menu."""
-    time.sleep(1.2)
-    player.tap("Return")
-    deadline = time.monotonic() + 60
-    while _brightness(player.game.screenshot(player.game.path("after-credits.png"))) < 0.12:
-        assert time.monotonic() < deadline, "the credits never ended"
-        time.sleep(0.5)
-    player.keys([("tap", "Down")] * 3 + [("tap", "Return")])
-    time.sleep(1)
-    player.shot("main-menu")
-
-
-def test_the_first_route_saves_quits_loads_and_plays_to_the_credits(data):
-    name = next(iter(ROUTES))
-    route = ROUTES[name]
-    game, player = _new_game(data, name)
-    saved = {}
-
-    def save_quit_and_load(state):
-        """Slot 3 of the save menu; the same moment back after a restart and a load."""
-        player.shot("save-menu")
-        player.keys([("tap", "Down"), ("tap", "Down"), ("tap", "Return")])
+    def save_quit_and_load(self, state):
+        """Slot 3 of the save menu, just opened; the same moment back after a restart and a load."""
+        game = self.game
+        self.shot("save-menu")
+        self.tap("Down", "Down", "Return")
         game.wait_for_output("Saved in slot %d: " % SLOT)
         with open(game.path("saves/slot%d.json" % SLOT)) as f:
-            saved.update(json.load(f))
+            self.saved = json.load(f)
         time.sleep(0.5)
         before = game.screenshot(game.path("before-quit.png"))
-        _quit(game)
+        game.key_down("alt")
+        time.sleep(TAP_SECONDS)
+        game.key_down("F4")
+        time.sleep(TAP_SECONDS)
+        game.key_up("F4", "alt")
+        assert game.wait_exit() == 0, game.stderr
         with open(game.path("config.cfg")) as f:
             assert json.load(f)["save%d" % SLOT].startswith("The quay - ")
-        os.remove(player.state_file)
+        os.remove(self.state_file)
         game.start()
-        player.splash_shown()
-        player.keys(SPLASHES + [("tap", "Down"), ("tap", "Return")] + [("tap", "Down")] * (SLOT - 1))
-        player.shot("load-screen")
-        player.tap("Return")
-        restored = player.reached({"area": saved["area"], "dialogue": None})
-        assert {k: restored[k] for k in SAVED_FIELDS} == {k: saved[k] for k in SAVED_FIELDS}
-        assert restored["seconds"] >= saved["seconds"]
+        self.splash_shown()
+        self.tap(*SPLASHES, "Down", "Return", *["Down"] * (SLOT - 1))
+        self.shot("load-screen")
+        self.tap("Return")
+        restored = self.reached({"area": self.saved["area"], "dialogue": None})
+        assert {k: restored[k] for k in SAVED_FIELDS} == {k: self.saved[k] for k in SAVED_FIELDS}
+        assert restored["seconds"] >= self.saved["seconds"]
         game.wait_for_output("Loaded slot %d: " % SLOT)
         time.sleep(0.5)
         after = game.screenshot(game.path("after-load.png"))
         # The restored scene is the saved one, whatever the notices say above it.
         subprocess.run(["convert", before, "-resize", "25%", game.path("saved-scene.png")], check=True)
         match_golden(after, game.path("saved-scene.png"), most=0.08)
-        return True
 
-    with game:
+    def back_to_the_menus(self):
+        """Return ends the credits (after their first second) and the in-game menu shows, on the
+        main menu's bright picture; its last entry leads to the main menu."""
+        time.sleep(1.2)
+        self.tap("Return")
+        deadline = time.monotonic() + 60
+        while _brightness(self.game.screenshot(self.game.path("after-credits.png"))) < 0.12:
+            assert time.monotonic() < deadline, "the credits never ended"
+            time.sleep(0.5)
+        self.tap("Down", "Down", "Down", "Return")
+        time.sleep(1)
+        self.shot("main-menu")
+
+
+def _brightness(png):
+    return float(subprocess.run(["convert", png, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"],
+                                check=True, capture_output=True, text=True).stdout)
+
+
+@pytest.mark.parametrize("name", ROUTES)
+def test_a_pair_plays_from_the_splash_through_every_area_to_the_credits_and_the_menus(data, name):
+    player = Player(data, name)
+    first = name == next(iter(ROUTES))
+    with player.game:
         player.splash_shown()
-        player.shot("splash")
-        player.keys(SPLASHES + route["select"])
-        rest = player.play(route["steps"], on_save=save_quit_and_load)
-        assert saved, "the route has no save point"
-        player.play(rest)
-        _back_to_the_menus(player)
-        player.no_errors()
-
-
-@pytest.mark.parametrize("name", list(ROUTES)[1:])
-def test_another_pair_finishes_by_its_own_route(data, name):
-    route = ROUTES[name]
-    game, player = _new_game(data, name)
-    with game:
-        player.splash_shown()
-        player.keys(SPLASHES + route["select"])
-        player.play(route["steps"])
-        _back_to_the_menus(player)
+        if first:
+            player.shot("splash")
+        player.tap(*SPLASHES, *ROUTES[name]["select"])
+        assert [c["id"] for c in player.reached({})["characters"]] == list(ROUTES[name]["pair"])
+        player.play(ROUTES[name]["steps"])
+        assert player.saved or not first, "the first route has no save point"
+        player.back_to_the_menus()
         player.no_errors()

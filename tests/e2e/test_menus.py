@@ -2,9 +2,9 @@
 colours, so a screenshot tells the screens apart; a hook records what the scripts observe."""
 import json
 
-from harness import Game, colour_box, image_size, pixel, solid_png
+from harness import HOOK, Game, colour_box, image_size, pixels, solid_png
 
-HOOK = """
+RECORDER = """
 import json, os
 import game
 from system import main
@@ -22,7 +22,7 @@ HIGHLIGHT = (204, 51, 0)   # (0.8, 0.2, 0.0)
 
 
 def test_splash_options_credits_load_new_game_in_game_menu_resolution_and_exit():
-    game = Game(files={"system/hook.py": HOOK, "system/Credits.txt": "<s 20>\nThe End\n"})
+    game = Game(files={HOOK: RECORDER, "system/Credits.txt": "<s 20>\nThe End\n"})
     for name, colour in (("Copyright", RED), ("quillbrook", GREEN), ("MainScreen", BLUE),
                          ("GrayBackground", GRAY)):
         solid_png(game.path("Images/%s.png" % name), colour)
@@ -31,13 +31,9 @@ def test_splash_options_credits_load_new_game_in_game_menu_resolution_and_exit()
         with open(game.path("state.json")) as f:
             return json.load(f)
 
-    def keys(*names):
-        for name in names:
-            game.press(name)
-
     def shows(colour):
         """The picture on show, by the colour at (5, 5)."""
-        return all(abs(a - b) <= 12 for a, b in zip(pixel(game.screenshot(), 5, 5), colour))
+        return all(abs(a - b) <= 12 for a, b in zip(pixels(game.screenshot())[5][5], colour))
 
     def open_in_game_menu():
         game.write("enter-menu", "")
@@ -45,55 +41,55 @@ def test_splash_options_credits_load_new_game_in_game_menu_resolution_and_exit()
 
     with game:
         assert shows(RED)
-        keys("Return")
+        game.press("Return")
         assert shows(GREEN)
-        keys("Return")
+        game.press("Return")
         assert shows(BLUE)
 
-        keys("Down", "Down", "Return", "Down", "Return", "Return", "Right", "Right", "Right", "Return")
+        game.press("Down", "Down", "Return", "Down", "Return", "Return", "Right", "Right", "Right", "Return")
         assert shows(GRAY) and state()["config"]["music volume"] == 53   # 50 by default, +3
 
-        keys("BackSpace", "Down", "Return", *["Down"] * 5, "Return", "F5")          # Action
+        game.press("BackSpace", "Down", "Return", *["Down"] * 5, "Return", "F5")   # Action
         assert state()["config"]["SC_BUTTON_ACTION"] == 286
-        keys("Down", "Return", "Escape")                                             # Cancel
+        game.press("Down", "Return", "Escape")                                     # Cancel
         assert state()["config"].get("SC_BUTTON_CANCEL", 8) == 8
-        keys(*["Up"] * 6, "Return")                                                  # Defaults
+        game.press(*["Up"] * 6, "Return")                                          # Defaults
         assert state()["config"]["SC_BUTTON_ACTION"] == 13
 
-        keys("BackSpace", "BackSpace", "Down", "Return")                             # Credits
+        game.press("BackSpace", "BackSpace", "Down", "Return")                     # Credits
         assert shows(BLACK)
-        keys("BackSpace")
+        game.press("BackSpace")
         assert shows(BLUE)
 
-        keys("Up", "Up", "Return", "Down", "Down", "Return")                         # slot 3
+        game.press("Up", "Up", "Return", "Down", "Down", "Return")                 # slot 3
         seen = state()
         assert seen["calls"][-1] == ["loadgame", "save3"] and not seen["menu"] and shows(BLACK)
 
         open_in_game_menu()
         assert state()["menu"] and shows(BLUE)
-        keys("Escape")
+        game.press("Escape")
         assert not state()["menu"]
 
         open_in_game_menu()
-        keys("Down", "Down", "Down", "Return")                                       # Exit to Main Menu
+        game.press("Down", "Down", "Down", "Return")                               # Exit to Main Menu
         seen = state()
         assert seen["calls"][-2:] == ["close", "setup"] and seen["menu"]
-        assert colour_box(game.screenshot(), HIGHLIGHT)[:2] >= (100, 330)            # New Game
+        assert colour_box(game.screenshot(), HIGHLIGHT)[:2] >= (100, 330)          # New Game
 
-        keys("Return", "Right", "Right", "Right", "Return", "Right", "Return", "Return")
+        game.press("Return", "Right", "Right", "Right", "Return", "Right", "Return", "Return")
         seen = state()
         assert seen["calls"][-1] == ["initgame", "DovKestrel", "JossHartle"] and not seen["menu"]
 
         # A full-screen mode change does not resize the window under Xvfb: into a window first.
         open_in_game_menu()
-        keys("Down", "Down", "Down", "Return", "Down", "Down", "Return", "Return")
-        keys("Down", "Return", "Up", "Return", "Right", "Return")                    # 1024 x 768
-        keys("BackSpace", "BackSpace", "BackSpace", "Up", "Up")
+        game.press("Down", "Down", "Down", "Return", "Down", "Down", "Return", "Return")
+        game.press("Down", "Return", "Up", "Return", "Right", "Return")            # 1024 x 768
+        game.press("BackSpace", "BackSpace", "BackSpace", "Up", "Up")
         shot = game.screenshot()
         x, y, _, _ = colour_box(shot, HIGHLIGHT)
         assert image_size(shot) == (1024, 768) and 128 <= x <= 135 and 422 <= y <= 432, (x, y)
 
-        keys("Down", "Down", "Down", "Down")
-        game.key_down("Return")                                                      # Exit
+        game.press("Down", "Down", "Down", "Down")
+        game.key_down("Return")                                                    # Exit
         assert game.wait_exit() == 0, game.stderr
         assert game.config_closed()

@@ -8,26 +8,31 @@ from system.config import Config
 
 
 @pytest.fixture
-def folder(tmp_path):
-    return str(tmp_path)
+def path(tmp_path):
+    return str(tmp_path / "config.cfg")
 
 
-def test_settings_survive_a_restart_and_every_change_is_on_disk_at_once(folder):
-    path = os.path.join(folder, "config.cfg")
+def _on_disk(path):
+    with open(path) as f:
+        return json.load(f)
+
+
+def test_settings_survive_a_restart_and_every_change_is_on_disk_at_once_or_not_at_all(path):
     config = Config(path)
     with pytest.raises(KeyError):
         config["music volume"]
     config["music volume"] = 80
     config["save1"] = "At the quay"
-    with open(path) as f:
-        assert json.load(f) == {"music volume": 80, "save1": "At the quay"}
+    assert _on_disk(path) == {"music volume": 80, "save1": "At the quay"}
     assert not os.path.exists(path + ".tmp")
     reopened = Config(path)
     assert reopened["music volume"] == 80 and reopened["save1"] == "At the quay"
+    os.mkdir(path + ".tmp")                      # the temporary file cannot be written
+    config["music volume"] = 99
+    assert _on_disk(path) == {"music volume": 80, "save1": "At the quay"}
 
 
-def test_an_unreadable_settings_file_is_set_aside_and_defaults_are_used(folder, capsys):
-    path = os.path.join(folder, "config.cfg")
+def test_an_unreadable_settings_file_is_set_aside_and_defaults_are_used(path, capsys):
     with open(path, "w") as f:
         f.write('{"music volume": 8')          # cut short, as by a crash of some other writer
     config = Config(path)
@@ -37,25 +42,15 @@ def test_an_unreadable_settings_file_is_set_aside_and_defaults_are_used(folder, 
     with open(path + ".bad") as f:
         assert f.read() == '{"music volume": 8'
     config["music volume"] = 20
-    with open(path) as f:
-        assert json.load(f) == {"music volume": 20}
+    assert _on_disk(path) == {"music volume": 20}
 
 
-def test_a_failed_save_keeps_the_previous_file(folder):
-    path = os.path.join(folder, "config.cfg")
-    config = Config(path)
-    config["music volume"] = 30
-    os.mkdir(path + ".tmp")                      # the temporary file cannot be written
-    config["music volume"] = 99
-    with open(path) as f:
-        assert json.load(f) == {"music volume": 30}
-
-
-def test_a_save_is_synced_after_its_rename_and_so_is_the_directory_that_holds_it(folder, monkeypatch):
+def test_a_save_is_synced_after_its_rename_and_so_is_the_directory_that_holds_it(path, monkeypatch):
     synced = []
     real_fsync, real_replace = os.fsync, os.replace
     monkeypatch.setattr(os, "fsync", lambda fd: synced.append(
-        ("directory" if os.path.isdir("/proc/self/fd/%d" % fd) else "file", os.listdir(folder))) or real_fsync(fd))
+        ("directory" if os.path.isdir("/proc/self/fd/%d" % fd) else "file",
+         os.listdir(os.path.dirname(path)))) or real_fsync(fd))
     monkeypatch.setattr(os, "replace", lambda a, b: synced.append(("rename",)) or real_replace(a, b))
-    Config(os.path.join(folder, "config.cfg"))["music volume"] = 5
+    Config(path)["music volume"] = 5
     assert synced == [("file", ["config.cfg.tmp"]), ("rename",), ("directory", ["config.cfg"])]

@@ -3,9 +3,9 @@
 Each Game gets a temporary working directory holding the test `system` package
 (tests/support/package) plus whatever files the test adds, and talks to the running game only as a
 player would: real X key events (xdotool), the window's close request, screenshots of the screen.
-The package writes its frame count to a file every frame, which lets a test wait for the game to
-advance instead of sleeping blindly: the engine samples the keyboard once per frame, so a key must
-stay down across frames to be seen.
+Every frame the package writes its frame count and what the scripts printed into the console to
+files, which lets a test wait for the game to advance instead of sleeping blindly: the engine
+samples the keyboard once per frame, so a key must stay down across frames to be seen.
 """
 import atexit
 import os
@@ -18,6 +18,8 @@ import time
 SOURCE_DIR = os.environ.get("BW_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 EXECUTABLE = os.environ.get("BW_EXECUTABLE", os.path.join(SOURCE_DIR, "build", "brackwater"))
 PACKAGE = os.path.join(SOURCE_DIR, "tests", "support", "package")
+HOOK = "system/hook.py"   # a module with step(frame), run by the test package on every frame
+KEYSYMS = {" ": "space", ".": "period", ",": "comma", "'": "apostrophe", "=": "equal", "-": "minus"}
 
 
 class XServer:
@@ -50,12 +52,13 @@ class Game:
         shutil.copytree(package, self.dir, dirs_exist_ok=True)
         for path, text in (files or {}).items():
             self.write(path, text)
-        self.frame_file = os.path.join(self.dir, "frames.txt")
-        self.close_marker = os.path.join(self.dir, "config-closed.txt")
+        self.frame_file = self.path("frames.txt")
+        self.close_marker = self.path("config-closed.txt")
         self.env = dict(os.environ)
         self.env.update({
             "DISPLAY": XServer.display(),
             "BW_FRAME_FILE": self.frame_file,
+            "BW_CONSOLE_FILE": self.path("console.txt"),
             "BW_CLOSE_MARKER": self.close_marker,
             "SDL12COMPAT_OPENGL_SCALING": "0",
             "LIBGL_ALWAYS_SOFTWARE": "1",
@@ -70,7 +73,7 @@ class Game:
         self._readers = []
 
     def write(self, path, text):
-        full = os.path.join(self.dir, path)
+        full = self.path(path)
         os.makedirs(os.path.dirname(full), exist_ok=True)
         mode = "wb" if isinstance(text, bytes) else "w"
         with open(full, mode) as f:
@@ -79,7 +82,7 @@ class Game:
     def path(self, relative):
         return os.path.join(self.dir, relative)
 
-    def start(self, wait_frames=3):
+    def start(self):
         self.process = subprocess.Popen([EXECUTABLE], cwd=self.dir, env=self.env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         # Read while the game runs: a game that prints much would otherwise stall on a full pipe,
@@ -89,7 +92,7 @@ class Game:
                          for name, stream in (("stdout", self.process.stdout), ("stderr", self.process.stderr))]
         for reader in self._readers:
             reader.start()
-        self.wait_for_frame(wait_frames)
+        self.wait_for_frame(3)
         self.window = self._find_window()
         subprocess.run(["xdotool", "windowfocus", "--sync", self.window], check=False,
                        capture_output=True, timeout=10, env=self.env)
@@ -140,22 +143,27 @@ class Game:
         done = getattr(self, stream)
         return done + "".join(self._output[stream]) if self._readers else done
 
-    def wait_for_output(self, text, timeout=30, start=0):
-        """Waits until the game's standard output, from character `start` on, holds `text`;
-        returns the position just past it."""
+    def _wait(self, what, done, timeout):
+        """Polls done() until it returns something true, and returns that; fails when the game
+        exits or the time runs out first."""
         deadline = time.monotonic() + timeout
         while True:
-            found = self.output().find(text, start)
-            if found >= 0:
-                return found + len(text)
+            result = done()
+            if result:
+                return result
             if self.process.poll() is not None:
                 self._collect()
-                raise AssertionError("the game exited with %s before printing %r\nstdout: %s\nstderr: %s"
-                                     % (self.process.returncode, text, self.stdout[-3000:], self.stderr[-3000:]))
+                raise AssertionError("the game exited with %s while waiting for %s\nstdout: %s\nstderr: %s"
+                                     % (self.process.returncode, what, self.stdout[-3000:],
+                                        self.stderr[-3000:]))
             if time.monotonic() > deadline:
-                raise AssertionError("%r not printed within %s s; the last output:\n%s"
-                                     % (text, timeout, self.output()[-3000:]))
+                raise AssertionError("waited %s s for %s in vain; the last output:\n%s"
+                                     % (timeout, what, self.output()[-3000:]))
             time.sleep(0.02)
+
+    def wait_for_output(self, text, timeout=30):
+        """Waits until the game's standard output holds `text`."""
+        self._wait("the output %r" % text, lambda: text in self.output(), timeout)
 
     def frame(self):
         try:
@@ -165,20 +173,19 @@ class Game:
             return 0
 
     def wait_for_frame(self, count, timeout=30):
-        deadline = time.monotonic() + timeout
-        while self.frame() < count:
-            if self.process.poll() is not None:
-                self._collect()
-                raise AssertionError("the game exited with %s before frame %d\nstdout: %s\nstderr: %s"
-                                     % (self.process.returncode, count, self.stdout, self.stderr))
-            if time.monotonic() > deadline:
-                raise AssertionError("frame %d not reached within %s s (at %d)"
-                                     % (count, timeout, self.frame()))
-            time.sleep(0.01)
+        self._wait("frame %d" % count, lambda: self.frame() >= count, timeout)
 
     def advance(self, frames=3, timeout=30):
         """Waits until the game has run `frames` more frames."""
         self.wait_for_frame(self.frame() + frames, timeout)
+
+    def console(self):
+        """What the scripts have printed into the console, as of the last frame."""
+        try:
+            with open(self.env["BW_CONSOLE_FILE"]) as f:
+                return f.read()
+        except OSError:
+            return ""
 
     def config_closed(self):
         return os.path.exists(self.close_marker)
@@ -195,25 +202,20 @@ class Game:
         for key in keys:
             self._xdotool("keyup", key)
 
-    def press(self, key, frames=3):
-        """Holds a key across a few frames, so that the game's once-a-frame sampling sees it."""
-        self.key_down(key)
-        self.advance(frames)
-        self.key_up(key)
-        self.advance(frames)
+    def press(self, *keys, frames=3):
+        """Holds each key in turn across a few frames, so that the game's once-a-frame sampling
+        sees it."""
+        for key in keys:
+            self.key_down(key)
+            self.advance(frames)
+            self.key_up(key)
+            self.advance(frames)
 
     def type_text(self, text, frames=2):
-        """Types text key by key, each held across frames. xdotool key names or characters."""
+        """Types text key by key, each held across frames. Unshifted characters only: a shifted
+        symbol sent by xdotool is sometimes lost under the sanitizer's slower frames."""
         for char in text:
-            key = {" ": "space", ".": "period", "(": "parenleft", ")": "parenright",
-                   "'": "apostrophe", '"': "quotedbl", "=": "equal", "+": "plus", ",": "comma",
-                   "_": "underscore", "-": "minus", ":": "colon", "*": "asterisk"}.get(char, char)
-            shifted = char in '()"+_:*' or char.isupper()
-            if shifted:
-                self.key_down("shift")
-            self.press(key.lower() if char.isupper() else key, frames)
-            if shifted:
-                self.key_up("shift")
+            self.press(KEYSYMS.get(char, char), frames=frames)
 
     def tap_text(self, text, delay_ms=15):
         """Types text as a fast typist does: each key goes down and up again within a few
@@ -247,26 +249,17 @@ class Game:
 
     def screenshot(self, path=None):
         """A PNG of the game's window; returns its path."""
-        path = path or os.path.join(self.dir, "screenshot-%d.png" % self.frame())
+        path = path or self.path("screenshot-%d.png" % self.frame())
         subprocess.run(["import", "-window", str(self.window), path], check=True,
                        capture_output=True, timeout=30, env=self.env)
         return path
 
     def _find_window(self):
+        def search():
+            return subprocess.run(["xdotool", "search", "--name", "^Brackwater$"], capture_output=True,
+                                  text=True, env=self.env).stdout.split()
         # Generous: a sanitizer build of the whole game takes many seconds to open its window.
-        deadline = time.monotonic() + 90
-        while time.monotonic() < deadline:
-            found = subprocess.run(["xdotool", "search", "--name", "^Brackwater$"],
-                                   capture_output=True, text=True, env=self.env)
-            ids = found.stdout.split()
-            if ids:
-                return ids[-1]
-            if self.process.poll() is not None:
-                self._collect()
-                raise AssertionError("the game exited with %s before its window opened\nstdout: %s\nstderr: %s"
-                                     % (self.process.returncode, self.stdout[-3000:], self.stderr[-3000:]))
-            time.sleep(0.05)
-        raise AssertionError("no window named Brackwater")
+        return self._wait("a window named Brackwater", search, 90)[-1]
 
 
 def image_size(png):
@@ -274,11 +267,13 @@ def image_size(png):
                                                 capture_output=True, text=True).stdout.split())
 
 
-def pixel(png, x, y):
-    """The (r, g, b) of one pixel, through ImageMagick."""
-    text = subprocess.run(["convert", png, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
-                          check=True, capture_output=True, text=True).stdout
-    return tuple(int(v) for v in text.splitlines()[-1].split("(")[1].split(")")[0].split(",")[:3])
+def pixels(png):
+    """The image's pixels as rows of (r, g, b), top row first."""
+    width, _ = image_size(png)
+    raw = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], check=True, capture_output=True,
+                         timeout=30).stdout
+    return [[tuple(raw[i:i + 3]) for i in range(row, row + width * 3, 3)]
+            for row in range(0, len(raw), width * 3)]
 
 
 def colour_box(png, rgb, fuzz=15):

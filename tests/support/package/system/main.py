@@ -1,10 +1,13 @@
 """A small test package: counts frames and records what the engine asked of it.
 
 End-to-end tests add a module `system.hook` with a function `step(frame)` run on every frame,
-and set BW_FRAME_FILE (the frame count is written there every frame) and BW_CLOSE_MARKER
-(written when the engine closes the configuration).
+and set BW_FRAME_FILE and BW_CONSOLE_FILE (the frame count and what the scripts printed into the
+console are written there every frame) and BW_CLOSE_MARKER (written when the engine closes the
+configuration).
 """
 import os
+
+from system import console
 
 calls = []
 frames = 0
@@ -19,14 +22,19 @@ except ImportError:
 class Config(dict):
     def close(self):
         calls.append("close")
-        marker = os.environ.get("BW_CLOSE_MARKER")
-        if marker:
-            with open(marker, "w") as f:
-                f.write("closed\n")
+        _publish("BW_CLOSE_MARKER", "closed\n")
 
 
 config = Config()
-_frame_file = os.environ.get("BW_FRAME_FILE")
+
+
+def _publish(variable, text):
+    """Writes the file the variable names, if any; replaced whole, so never seen half written."""
+    path = os.environ.get(variable)
+    if path:
+        with open(path + ".tmp", "w") as f:
+            f.write(text)
+        os.replace(path + ".tmp", path)
 
 
 class Frames:
@@ -39,14 +47,12 @@ class Frames:
     def __next__(self):
         global frames
         frames += 1
-        if _frame_file:
-            with open(_frame_file + ".tmp", "w") as f:
-                f.write(str(frames))
-            os.replace(_frame_file + ".tmp", _frame_file)
+        _publish("BW_FRAME_FILE", str(frames))
         if step is not None:
             step()
         if hook is not None:
             hook.step(frames)
+        _publish("BW_CONSOLE_FILE", "".join(console._dump))
         return frames
 
 
