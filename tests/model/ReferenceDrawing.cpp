@@ -4,10 +4,8 @@ namespace {
 
 void ApplyMaterial(const cModel& model, const Group& group, float alpha)
 {
-    Material material;   // OpenGL's own defaults where the group's material was never loaded
-    material.ambient = RGBColor{0.2f, 0.2f, 0.2f, 1.0f};
-    material.diffuse = RGBColor{0.8f, 0.8f, 0.8f, 1.0f};
-    material.specular = RGBColor{0.0f, 0.0f, 0.0f, 1.0f};
+    // OpenGL's own defaults where the group's material was never loaded
+    Material material{"", 0.0f, {0.2f, 0.2f, 0.2f, 1.0f}, {0.8f, 0.8f, 0.8f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
     if (group.MatIndex >= 0 && size_t(group.MatIndex) < model.GetMaterials().size())
         material = model.GetMaterials()[size_t(group.MatIndex)];
     material.ambient.a = material.diffuse.a = material.specular.a = alpha;

@@ -49,12 +49,10 @@ bool cReferenceModel::AddFrame(const char* objFileName, std::string& message)
             ParseLine(line, firstFrame, ++lineNumber);
         const size_t newVertices = m_Vertices.size() - before.m_Vertices.size();
         const size_t newNormals = m_Normals.size() - before.m_Normals.size();
-        char text[160];
         if (firstFrame) {
             if (m_AnyFace && m_MaxVertIndex >= newVertices) {
-                std::snprintf(text, sizeof text, "line %u: face uses vertex %d of %zu", m_MaxVertLine,
-                              int(m_MaxVertIndex + 1), newVertices);
-                throw std::string(text);
+                throw "line " + std::to_string(m_MaxVertLine) + ": face uses vertex " +
+                    std::to_string(int(m_MaxVertIndex + 1)) + " of " + std::to_string(newVertices);
             }
             std::vector<Group> groups;   // one per material name, in the order of first use
             for (const Group& group : m_Groups) {
@@ -74,14 +72,12 @@ bool cReferenceModel::AddFrame(const char* objFileName, std::string& message)
             const size_t perFrame = before.m_Vertices.size() / m_NumFrames;
             const size_t normalsPerFrame = before.m_Normals.size() / m_NumFrames;
             if (newVertices != perFrame) {
-                std::snprintf(text, sizeof text, "frame has %zu vertices where the first frame has %zu",
-                              newVertices, perFrame);
-                throw std::string(text);
+                throw "frame has " + std::to_string(newVertices) + " vertices where the first frame has " +
+                    std::to_string(perFrame);
             }
             if (newNormals != normalsPerFrame) {
-                std::snprintf(text, sizeof text, "frame has %zu normals where the first frame has %zu",
-                              newNormals, normalsPerFrame);
-                throw std::string(text);
+                throw "frame has " + std::to_string(newNormals) + " normals where the first frame has " +
+                    std::to_string(normalsPerFrame);
             }
         }
     } catch (const std::string& error) {
