@@ -49,11 +49,12 @@ using CreditsReaderTest = ScriptPackageTest;
 TEST_F(CreditsReaderTest, LinesTakeTheSizeAndColourInForceUpToAMalformedCommandAndNoFileBreaksIt)
 {
     const std::string longLine(100000, 'x'), white = " 255,255,255", kept = "kept@0 s12" + white;
-    const struct
+    struct sCase
     {
         std::string file;
         std::vector<std::string> lines;
-    } cases[] = {
+    };
+    std::vector<sCase> cases = {
         {"First\n<s 20>\nSecond\n", {"First@0 s12" + white, "Second@14 s20" + white}},
         {"<s30>\na\nb", {"a@0 s30" + white, "b@35 s30" + white}},
         {"a\n\n<s 20\nb\n\n", {"a@0 s12" + white, "@14 s12" + white, "b@28 s20" + white, "@52 s20" + white}},
@@ -64,18 +65,14 @@ TEST_F(CreditsReaderTest, LinesTakeTheSizeAndColourInForceUpToAMalformedCommandA
         {std::string("nul\0byte\n", 9), {std::string("nul\0byte", 8) + "@0 s12" + white}},
         {"<s 1000>\na\n<c 0 0 0>\nb\n", {"a@0 s1000" + white, "b@1167 s1000 0,0,0"}},
     };
+    for (const char* command : {"<s 0>", "<s -3>", "<s 1001>", "<s>", "<s big>", "<s 99999999999999999999>",
+                                "<c 255 0>", "<c 256 0 0>", "<c 0 -1 0>", "<c 1 2 x>"})
+        cases.push_back({std::string("kept\n") + command + "\nlost\n", {kept}});
     for (const auto& c : cases) {
         WriteFile("credits.txt", c.file);
         cCredits credits;
         EXPECT_TRUE(credits.LoadFile("credits.txt"));
         EXPECT_EQ(Describe(credits), c.lines) << c.file.substr(0, 40);
-    }
-    for (const char* command : {"<s 0>", "<s -3>", "<s 1001>", "<s>", "<s big>", "<s 99999999999999999999>",
-                                "<c 255 0>", "<c 256 0 0>", "<c 0 -1 0>", "<c 1 2 x>"}) {
-        WriteFile("credits.txt", std::string("kept\n") + command + "\nlost\n");
-        cCredits credits;
-        EXPECT_TRUE(credits.LoadFile("credits.txt"));
-        EXPECT_EQ(Describe(credits), std::vector<std::string>{kept}) << command;
     }
     // What cannot be read leaves the roll as it was.
     fs::create_directories(m_Dir / "folder");
