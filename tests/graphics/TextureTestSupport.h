@@ -53,18 +53,6 @@ inline bool WritePngRgba(const sRgbaImage& image, const std::string& path)
                           image.width * 4) != 0;
 }
 
-// The RGBA texels of a 2D texture, rows as OpenGL stores them (bottom row first for our loads).
-inline std::vector<uint8_t> ReadTexture(uint32_t textureId, int& width, int& height)
-{
-    glBindTexture(GL_TEXTURE_2D, textureId);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<uint8_t> texels(size_t(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
-
 // Runs `body` with standard output captured; returns what it wrote.
 template <typename F>
 std::string CaptureOutput(F&& body)
