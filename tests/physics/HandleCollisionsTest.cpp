@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iomanip>
 #include <random>
 
 #include "physics/CollisionReference.h"
@@ -10,6 +11,16 @@
 #include "support/EngineFixture.h"
 
 namespace {
+
+CollisionTriangle Tri(cVector3 a, cVector3 b, cVector3 c)
+{
+    cVector3 n = CrossVector3(b - a, c - a);
+    n.Normalize();
+    return {a, b, c, n};
+}
+
+// Two triangles covering a square; corners counter-clockwise seen from the front.
+std::vector<CollisionTriangle> Quad(cVector3 a, cVector3 b, cVector3 c, cVector3 d) { return {Tri(a, b, c), Tri(a, c, d)}; }
 
 // Models are loaded from OBJ files written into the test's own working folder.
 class HandleCollisionsTest : public ScriptPackageTest
@@ -28,15 +39,9 @@ protected:
         cVector3 fast = HandleCollisions(mover, destination, room, others, m_Prepared);
         cVector3 reference = HandleCollisionsReference(mover, destination, room, others);
         EXPECT_EQ(std::memcmp(&fast, &reference, sizeof(fast)), 0)
-            << "fast " << Show(fast) << " reference " << Show(reference);
+            << std::setprecision(9) << "fast " << fast.x << ' ' << fast.y << ' ' << fast.z << ", reference "
+            << reference.x << ' ' << reference.y << ' ' << reference.z;
         return fast;
-    }
-
-    static std::string Show(const cVector3& v)
-    {
-        char text[96];
-        std::snprintf(text, sizeof(text), "(%.9g, %.9g, %.9g)", v.x, v.y, v.z);
-        return text;
     }
 
     std::vector<std::unique_ptr<cModel>> m_Models;
@@ -45,21 +50,40 @@ protected:
 
 } // namespace
 
-TEST_F(HandleCollisionsTest, MoversWithoutSizeStayAndOtherObjectsBlockWithTheirRotatedBoxes)
+// The sweep's rules, shown on the reference sweep through hand-made triangles; the engine's sweep
+// gives the reference's results bit for bit (below).
+TEST(CollisionGeometry, MovesStopShortSlideAlongWallsClimbGentleRampsAndStayFinite)
 {
-    CollisionModel mover{Load(roomgen::MakeBox(1, 2, 1)), {0, 0, 0}};
-    CollisionModel flat{Load(roomgen::MakeBox(1, 0, 1)), {1, 2, 3}};
-    CollisionModel room{Load(roomgen::MakeRoom(3, 50))};
-    EXPECT_EQ(Sweep(flat, {5, 2, 3}, room).x, 1.0f);
-    cModel* plank = Load(roomgen::MakeBox(0.5f, 2, 6));   // thin along x until turned
-    struct { float angle; float expectedStop; } cases[] = {{0, 5 - 0.25f - 0.5f}, {90, 5 - 3 - 0.5f}};
-    for (auto& c : cases)
-        EXPECT_NEAR(Sweep(mover, {8, 0, 0}, room, {{plank, {5, 1, 0}, {0, 1, 0}, c.angle}}).x, c.expectedStop, 0.05f);
-    // Boxes face outwards: the top first, the bottom last.
-    std::vector<CollisionTriangle> box;
-    TriangulateObjectBoundingBox({plank, {10, 20, 30}, {0, 1, 0}, 0}, box, 0);
-    EXPECT_TRUE(box[0].normal.y > 0 && box[0].p1.y == 21.0f);
-    EXPECT_TRUE(box[11].normal.y < 0 && box[11].p1.y == 19.0f);
+    const auto floor = Quad({-50, 0, 50}, {50, 0, 50}, {50, 0, -50}, {-50, 0, -50});
+    auto ramp = [](float degrees) {
+        float rise = std::tan(degrees * float(M_PI) / 180.0f) * 40.0f;
+        return Quad({3, 0, 20}, {43, rise, 20}, {43, rise, -20}, {3, 0, -20});
+    };
+    struct { const char* what; cVector3 start, destination; std::vector<CollisionTriangle> triangles;
+             cVector3 lo, hi; } cases[] = {
+        {"shorter than the gap: dropped", {0, 10, 0}, {0.029f, 10, 0}, floor, {0, 10, 0}, {0, 10, 0}},
+        {"along a wall: slides", {0, 0, 0}, {10, 0, 10}, Quad({5, -50, -50}, {5, -50, 50}, {5, 50, 50}, {5, 50, -50}),
+         {3.8f, 0, 9.5f}, {3.98f, 0, 10}},
+        {"falling: no sliding", {0.5f, 5, 0}, {0.6f, -5, 0}, floor, {0.5f, 1.029f, 0}, {0.6f, 1.031f, 0}},
+        {"a 45 degree ramp is climbed", {0, 1.01f, 0}, {6, 1.01f, 0.5f}, ramp(45), {4, 1.5f, 0}, {6, 6, 0.5f}},
+        {"a 70 degree one is a wall", {0, 1.01f, 0}, {6, 1.01f, 0.5f}, ramp(70), {0, 1.01f, 0.001f}, {4, 1.01f, 2}},
+    };
+    for (auto& c : cases) {
+        cVector3 result = DetectCollisions(c.start, c.destination, c.triangles);
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_GE(result[axis], c.lo[axis]) << c.what << " axis " << axis;
+            EXPECT_LE(result[axis], c.hi[axis]) << c.what << " axis " << axis;
+        }
+    }
+    // Degenerate triangles, and contacts that leave no plane to slide on, give finite positions.
+    std::vector<std::vector<CollisionTriangle>> degenerate = {
+        {{{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 0, 0}}},                 // a point
+        {{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {NAN, NAN, NAN}}},           // a non-finite normal
+        {Tri({0.5f, -2, -2}, {0.5f, 2, 0}, {0.5f, -2, 2})},             // the centre in the plane
+        Quad({-50, 1.5f, -50}, {50, 1.5f, -50}, {50, 1.5f, 50}, {-50, 1.5f, 50}),   // a ceiling hit head-on
+    };
+    for (const auto& triangles : degenerate)
+        EXPECT_TRUE(DetectCollisions({0, 0, 0}, {4, 0.3f, 0.2f}, triangles).IsFinite());
 }
 
 // The prepared room follows every change of the room's geometry, however the cached one was made:

@@ -4,8 +4,6 @@
 #include <GL/glu.h>
 #include <stb/stb_image_write.h>
 
-#include <cstring>
-
 #include "graphics/cTextureManager.h"
 #include "physics/cCloth.h"
 #include "physics/RoomGenerator.h"
@@ -41,11 +39,9 @@ class Thing:
         self.x, self.y, self.z = x, y, z
         self.xraxis, self.yraxis, self.zraxis, self.rotangle = 0.0, 1.0, 0.0, 0.0
 class Fresh:   # a new pointer object each time 'this' is read
+    this = property(lambda self: Model(self.name).this)
     def __init__(self, name):
         self.name = name
-    @property
-    def this(self):
-        return Model(self.name).this
 class Deleting(int):
     def __float__(self):
         _model.delete_cModel(Deleting.victim)
@@ -59,12 +55,11 @@ def walk(dest, objects, n=0):
 def nudge(*others):
     return walk((1.0, 0.0, 0.0), [mover, *others])
 c = physics.cloth(2.0, 1.0, 9, 5)
-def corners(wind=None, pins=()):   # where three corners are after a second
+def corners(wind=(0, 0, 0), pins=()):   # where three corners are after a second
     cloth = physics.cloth(2.0, 1.0, 9, 5)
     for pin in pins:
         cloth.pin(*pin[:2], **pin[2])
-    if wind:
-        cloth.wind(*wind)
+    cloth.wind(*wind)
     for _ in range(30):
         cloth.step(1 / 30)
     return [cloth.point(*p) for p in ((0, 4), (8, 4), (8, 0))]
@@ -82,13 +77,12 @@ def corners(wind=None, pins=()):   # where three corners are after a second
 // Every call of the module against its result or its exact error.
 TEST_F(PhysicsModuleTest, CallsGiveTheirResultsOrClearErrors)
 {
-    const char* OUT_OF_RANGE = "ValueError: The destination or the moving object's position is out of range "
-                               "(farther than 1e15 times the object's size from the origin)";
     const char* DELETED_DURING_CALL = "RuntimeError: the cModel of a model object was deleted during the call";
     struct { const char* setup; const char* call; const char* result; } cases[] = {
         {"", "walk((8.0, 0.0, 0.0), [mover])", "(4.485, 0.0, 0.0)"},   // 0.03 * 0.5 before the wall
-        {"", "walk((0.0, -3.0, 0.0), [mover], 12345)", "(0.0, 0.0, 0.0)"},   // the integer is unused
         {"", "walk((4.0, 0.0, 0.0), [mover, crate])", "(0.985, 0.0, 0.0)"},
+        // Turned an eighth about y: a corner 0.707 from the crate's centre is met first.
+        {"crate.rotangle = 45.0", "walk((4.0, 0.0, 0.0), [mover, crate])", "(0.778, 0.0, 0.0)"},
         // Models whose pointer objects live only as long as the call holds them.
         {"mover.model, room.model, crate.model = Fresh('mover.obj'), Fresh('room.obj'), Fresh('crate.obj')",
          "walk((4.0, 0.0, 0.0), [mover, crate])", "(0.985, 0.0, 0.0)"},
@@ -97,13 +91,11 @@ TEST_F(PhysicsModuleTest, CallsGiveTheirResultsOrClearErrors)
          "(0.985, 0.0, 0.0)"},
         {"", "physics.checkcollision(Box(), Box())", "None"},
         // A cloth hangs from its top corners; a pinned point holds, a freed one falls, the wind blows it.
-        {"", "physics.cloth(2.0, 1.0, 9, 5).point(8, 4)", "(2.0, -1.0, 0.0)"},
-        {"", "type(c) is physics.Cloth", "True"},
-        {"calm = corners()", "calm[2], calm[0][2], calm[0][1] < -1.0", "((2.0, 0.0, 0.0), 0.0, True)"},
         {"held = corners(pins=((8, 4, {}), (8, 0, {'pinned': False})))",
          "held[1] == (2.0, -1.0, 0.0) and held[2][1] < -0.05", "True"},
         {"calm, east, south = corners(), corners(wind=(0.5, 0, 0)), corners(wind=(0, 0, -0.5))",
-         "east[0][0] > calm[0][0] + 0.05 and south[0][2] < -0.5", "True"},
+         "calm[2], calm[0][2], calm[0][1] < -1.0, east[0][0] > calm[0][0] + 0.05, south[0][2] < -0.5",
+         "((2.0, 0.0, 0.0), 0.0, True, True, True)"},
         // Bad arguments.
         {"", "physics.handlecollisions(mover, (1.0, 0.0, 0.0), room, [], 0)", "ValueError: The object list is empty"},
         {"", "physics.handlecollisions(mover, (1.0, 0.0), room, [mover], 0)",
@@ -125,33 +117,22 @@ TEST_F(PhysicsModuleTest, CallsGiveTheirResultsOrClearErrors)
          "ValueError: The moving object's model must have a positive width, height and length"},
         {"room.x = 10**400", "nudge()", "ValueError: attribute 'x' of the room is out of range"},
         {"mover.z = 1e300", "nudge()", "ValueError: attribute 'z' of the moving object is out of range"},
-        {"", "walk((3e38, 0.0, 0.0), [mover])", OUT_OF_RANGE},
-        {"mover.x = -1e19", "nudge()", OUT_OF_RANGE},
+        {"", "walk((3e38, 0.0, 0.0), [mover])", "ValueError: The destination or the moving object's position is out "
+                                                "of range (farther than 1e15 times the object's size from the origin)"},
         // Script code run while the call reads its arguments deletes a model the call holds.
         {"room.rotangle = Deleting(0); Deleting.victim = room.model.this", "nudge()", DELETED_DURING_CALL},
-        {"crate.yraxis = Deleting(1); Deleting.victim = mover.model.this", "nudge(crate)", DELETED_DURING_CALL},
         {"crate.zraxis = Deleting(0); Deleting.victim = crate.model.this", "nudge(crate)", DELETED_DURING_CALL},
         {"", "physics.checkcollision(Box(), object())", "TypeError: the second object has no attribute 'exwidth'"},
-        {"", "physics.checkcollision(Box())", "TypeError: function takes exactly 2 arguments (1 given)"},
         {"", "physics.cloth(0, 1, 4, 4)", "ValueError: a cloth's width and height must be more than 0 and at most 1000"},
-        {"", "physics.cloth(1, 1, 1, 4)",
-         "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 1 x 4"},
         {"", "physics.cloth(1, 1, 300, 300)",
          "ValueError: a cloth needs at least 2 columns and 2 rows and at most 65536 points, not 300 x 300"},
         {"", "physics.cloth(1, 1, 4, 4, 'missing.png')",
          "ValueError: the cloth's texture 'missing.png' cannot be loaded"},
-        {"", "physics.Cloth()", "TypeError: cannot create 'physics.Cloth' instances"},
-        {"", "physics.cloth(1, 1, 4)", "TypeError: cloth() missing required argument 'rows' (pos 4)"},
-        {"", "c.pin(0)", "TypeError: pin() missing required argument 'row' (pos 2)"},
-        {"", "c.point('a', 0)", "TypeError: 'str' object cannot be interpreted as an integer"},
         {"", "c.step('1')", "TypeError: must be real number, not str"},
         {"", "c.pin(9, 0)", "ValueError: (9, 0) is outside the cloth's grid of 9 columns and 5 rows"},
-        {"", "c.point(0, -1)", "ValueError: (0, -1) is outside the cloth's grid of 9 columns and 5 rows"},
         {"", "c.wind(0, float('inf'), 0)", "ValueError: the wind must be finite"},
         {"", "c.step(0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 0"},
-        {"", "c.step(5.0)", "ValueError: a cloth step must be more than 0 and at most 1 second, not 5.0"},
         {"", "c.setposition(1e39, 0, 0)", "ValueError: the position must be finite"},
-        {"", "c.setrotation(float('nan'))", "ValueError: the angle must be finite"},
     };
     for (auto& c : cases) {
         ASSERT_EQ(Exec(c.setup), "") << c.setup;
@@ -163,29 +144,16 @@ TEST_F(PhysicsModuleTest, CallsGiveTheirResultsOrClearErrors)
 // Drawn lit at its place, white or in its texture's colour, and edge-on when turned a quarter.
 TEST_F(PhysicsModuleTest, AClothIsDrawnLitAtItsPlacementTexturedOrAsAWireframe)
 {
-    std::vector<uint8_t> pixels(16 * 16 * 4);
-    for (size_t i = 0; i < pixels.size(); i += 4)
-        std::memcpy(&pixels[i], "\xc8\x28\x5a\xff", 4);   // 200, 40, 90, opaque
-    ASSERT_NE(stbi_write_png("flag.png", 16, 16, 4, pixels.data(), 16 * 4), 0);
+    ASSERT_NE(stbi_write_png("flag.png", 1, 1, 4, "\xc8\x28\x5a\xff", 4), 0);   // 200, 40, 90, opaque
     ASSERT_EQ(Exec("plain = physics.cloth(2.0, 1.0, 9, 5); plain.setposition(-1.0, 0.5, 0.0)\n"
                    "flag = physics.cloth(2.0, 1.0, 9, 5, texture='flag.png'); flag.setposition(-1.0, 0.5, 0.0)"),
               "");
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 800.0 / 600.0, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0, 0, 3, 0, 0, 0, 0, 1, 0);
-    glEnable(GL_LIGHT0);
-    const GLfloat fromTheCamera[4] = {0, 0, 1, 0};
-    glLightfv(GL_LIGHT0, GL_POSITION, fromTheCamera);
+    gluLookAt(0, 0, 3, 0, 0, 0, 0, 1, 0);   // through the engine's projection, in its light
     glDisable(GL_LIGHTING);
     struct { const char* draw; int r, g, b; } cases[] = {
         {"plain.draw()", 255, 255, 255}, {"flag.draw()", 200, 40, 90}, {"plain.setrotation(90); plain.draw()", 0, 0, 0}};
     for (auto& c : cases) {
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        ASSERT_EQ(Exec(c.draw), "");
+        DrawFrame([&] { ASSERT_EQ(Exec(c.draw), ""); });
         sRgb middle = ReadPixel(400, 300), corner = ReadPixel(10, 10);
         EXPECT_EQ(corner, (sRgb{0, 0, 0})) << c.draw;
         EXPECT_NEAR(middle.r, c.r * 0.8, c.r * 0.2 + 2) << c.draw;   // lit: a little below full colour
@@ -201,16 +169,12 @@ TEST_F(PhysicsModuleTest, AClothIsDrawnLitAtItsPlacementTexturedOrAsAWireframe)
     cloth.SetDrawModes(false, true);
     glLoadIdentity();
     gluLookAt(0, 18, 0.01, 0, 10, 0, 0, 1, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    cloth.Draw();
-    sImage frame = ReadFrame();
+    sImage frame = DrawFrame([&] { cloth.Draw(); });
     int red = 0, blue = 0;
-    for (int i = 0; i < frame.width * frame.height; ++i) {
-        const uint8_t* p = &frame.rgb[size_t(i) * 3];
-        red += p[0] == 255 && p[1] == 0 && p[2] == 0;
-        blue += p[0] == 20 && p[1] == 20 && p[2] == 200;
+    for (size_t i = 0; i < frame.rgb.size(); i += 3) {
+        red += frame.rgb[i] == 255 && frame.rgb[i + 1] == 0 && frame.rgb[i + 2] == 0;
+        blue += frame.rgb[i] == 20 && frame.rgb[i + 1] == 20 && frame.rgb[i + 2] == 200;
     }
     EXPECT_GT(red, 144 * 4);   // every mass a point of size 4
     EXPECT_GT(blue, 1000);     // structural springs
-    EXPECT_EQ(ReadPixel(10, 10), (sRgb{0, 0, 0}));
 }

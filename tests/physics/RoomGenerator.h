@@ -21,15 +21,11 @@ struct sMesh
 
     size_t TriangleCount() const { return faces.size() / 3; }
 
-    int Add(cVector3 v)
-    {
-        vertices.push_back(v);
-        return int(vertices.size());
-    }
     void Quad(cVector3 a, cVector3 b, cVector3 c, cVector3 d)   // counter-clockwise seen from the front
     {
-        int ia = Add(a), ib = Add(b), ic = Add(c), id = Add(d);
-        faces.insert(faces.end(), {ia, ib, ic, ia, ic, id});
+        const int ia = int(vertices.size()) + 1;
+        vertices.insert(vertices.end(), {a, b, c, d});
+        faces.insert(faces.end(), {ia, ia + 1, ia + 2, ia, ia + 2, ia + 3});
     }
     // An axis-aligned box from lo to hi, faces outwards.
     void Box(cVector3 lo, cVector3 hi)
