@@ -38,5 +38,3 @@ bool ReadPng(const std::string& path, sImage& image);
 // the build. BW_UPDATE_GOLDEN=1 writes the golden instead.
 ::testing::AssertionResult FrameMatchesGolden(const sImage& actual, const std::string& goldenName,
                                               int tolerance = 8);
-
-#define EXPECT_FRAME_MATCHES(goldenName) EXPECT_TRUE(FrameMatchesGolden(ReadFrame(), goldenName))

@@ -2,7 +2,6 @@
 #include "support/FrameCapture.h"
 
 #include <GL/gl.h>
-#include <SDL/SDL.h>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,9 +11,7 @@
 #include "graphics/GraphicsManager.h"
 #include "input/InputManager.h"
 #include "text/FontDraw.h"
-#include "text/cStringCache.h"
 #include "text/cTextBatch.h"
-#include "text/sgl.h"
 #include "text/pf.h"
 
 namespace {
@@ -27,24 +24,16 @@ sImage Crop(const sImage& image, int w, int h)
     return part;
 }
 
-// Pixels of this colour, within a tolerance, and the right and bottom edges of where they lie.
-struct sExtent
+// Pixels of this colour, within a tolerance.
+int CountOf(const sImage& image, sRgb colour)
 {
-    int maxX = -1, maxY = -1, count = 0;
-};
-
-sExtent ExtentOf(const sImage& image, sRgb colour)
-{
-    sExtent e;
+    int count = 0;
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
             const uint8_t* p = image.At(x, y);
-            if (std::abs(p[0] - colour.r) <= 8 && std::abs(p[1] - colour.g) <= 8 && std::abs(p[2] - colour.b) <= 8) {
-                e.maxX = std::max(e.maxX, x), e.maxY = std::max(e.maxY, y);
-                ++e.count;
-            }
+            count += std::abs(p[0] - colour.r) <= 8 && std::abs(p[1] - colour.g) <= 8 && std::abs(p[2] - colour.b) <= 8;
         }
-    return e;
+    return count;
 }
 
 const char* const SAMPLE = "Brackwater: The quick brown fox jumps over 13 lazy dogs!";
@@ -67,13 +56,7 @@ void DrawConsoleDirectly(const ScriptConsole& console)
 // Strings in both fonts at several sizes, skews and weights, in the console's band.
 void DrawStyledStrings()
 {
-    struct sStyle
-    {
-        const pffont* font;
-        int size;
-        float skew;
-        int weight;
-    };
+    struct sStyle { const pffont* font; int size; float skew; int weight; };
     const sStyle styles[] = {{&pfPBaveuse, 12, 0, 1}, {&pfPBaveuse, 25, 0.3f, 1}, {&pfPBaveuse, 40, -0.5f, 3},
                              {&pfPSansMonoBold7, 17, 0, 2}, {&pfPSansMonoBold7, 33, 1, 9}};
     float y = 0;
@@ -113,50 +96,28 @@ TEST_F(EngineTest, SampleTextInBothFontsMatchesItsGolden)
         DrawConsoleFontString("{print('~x' + str(3 ** 7), end=\"|\")} # 0O1lI", 4, y, 17, 0.6f, 1, 0.6f);
     });
     EXPECT_TRUE(FrameMatchesGolden(Crop(frame, 800, 200), "text/golden/sample_pfPSansMonoBold7"));
-    // A console string leaves the default font current and the pen after the shadow pass: four
-    // monospaced advances from x = 2.
-    pfSetFont(&pfPSansMonoBold7);
-    DrawConsoleFontString("iiii", 0, 0, 20, 1, 1, 1);
-    EXPECT_EQ(pfGetCurrentFont(), &pfPBaveuse);
-    float x, y;
-    pfGetPosition(&x, &y);
-    EXPECT_FLOAT_EQ(x, 2 + 4 * 20 * 0.740523f);
 }
 
-// The font's top at y = 10, the glyphs on the baseline 10 + 20 x 0.81493, the shadow two pixels
-// down and right; a refused call draws nothing.
+// Where the text and its shadow lie the goldens show; here the script call's optional shadow,
+// and a refused call, which draws nothing.
 TEST_F(EngineTest, DrawstringDrawsWithOrWithoutShadowAndRefusesBadArguments)
 {
     ASSERT_EQ(Exec("import font"), "");
-    const struct
-    {
-        const char* call;
-        const char* result;
-        int textPixels, shadowPixels;
-    } cases[] = {
-        {"font.drawstring('AB', 10, 10, 20, 1, 1, 1)", "None", 50, 10},
-        {"font.drawstring('AB', 10, 10, 20, 1, 1, 1, False, 0, 0, 0)", "None", 50, 0},
-        {"font.drawstring('AB', 10, 10, 20, 1, 1, 1, 1)", "TypeError: argument 8 must be bool, not int", 0, 0},
-        {"font.drawstring('AB', 10, 10, 20, 1, 1)", "TypeError: function takes at least 7 arguments (6 given)", 0, 0},
-        {"font.drawstring('AB', 10, 10, 20.5, 1, 1, 1)", "TypeError: 'float' object cannot be interpreted as an integer", 0, 0},
-        {"font.drawstring(5, 10, 10, 20, 1, 1, 1)", "TypeError: argument 1 must be str, not int", 0, 0},
-        {"font.drawstring.__doc__", "'Draw a string on the screen.'", 0, 0},
+    const struct { const char* call; const char* result; bool text, shadow; } cases[] = {
+        {"font.drawstring('AB', 10, 10, 20, 1, 1, 1)", "None", true, true},
+        {"font.drawstring('AB', 10, 10, 20, 1, 1, 1, False, 0, 0, 0)", "None", true, false},
+        {"font.drawstring('AB', 10, 10, 20, 1, 1, 1, 1)", "TypeError: argument 8 must be bool, not int", false, false},
     };
     for (const auto& c : cases) {
         std::string result;
         sImage frame = DrawFrame([&] { result = Eval(c.call); }, 0.5f);
         EXPECT_EQ(result, c.result);
-        sExtent text = ExtentOf(frame, {255, 255, 255}), shadow = ExtentOf(frame, {0, 0, 0});
-        EXPECT_EQ(text.count > c.textPixels, c.textPixels > 0) << c.call;
-        EXPECT_EQ(shadow.count > c.shadowPixels, c.shadowPixels > 0) << c.call;
-        if (c.shadowPixels > 0) {
-            EXPECT_LE(text.maxY, 27);
-            EXPECT_EQ(std::make_pair(shadow.maxX, shadow.maxY), std::make_pair(text.maxX + 2, text.maxY + 2));
-        }
+        EXPECT_EQ(CountOf(frame, {255, 255, 255}) > 50, c.text) << c.call;
+        EXPECT_EQ(CountOf(frame, {0, 0, 0}) > 10, c.shadow) << c.call;
     }
 }
 
-TEST_F(EngineTest, OpenConsoleMatchesItsGoldenAndTextDrawnBeforeItStaysInFront)
+TEST_F(EngineTest, OpenConsoleMatchesItsGolden)
 {
     for (int i = 0; i < 12; ++i)
         g_Console.LogMessage("line " + std::to_string(i) + ": print('hello')\n", i % 3 ? LOG_STDOUT : LOG_STDERR);
@@ -164,36 +125,6 @@ TEST_F(EngineTest, OpenConsoleMatchesItsGoldenAndTextDrawnBeforeItStaysInFront)
     g_Console.Activate();
     EXPECT_TRUE(FrameMatchesGolden(Crop(DrawFrame([] { g_Console.DrawConsole(); }, 0.3f), 400, 250),
                                    "text/golden/console_open"));
-    sImage frame = DrawFrame([] {
-        DrawFontString("HHHH", 100, 100, 40, 1, 1, 1);
-        DrawConsoleBackground();
-    });
-    EXPECT_GT(ExtentOf(frame, {255, 255, 255}).count, 200);
-}
-
-TEST_F(EngineTest, StringCacheCompilesOnTheSecondDrawingAndReplaysAfterwards)
-{
-    cStringCache cache;
-    cStringCache::sKey key{"Hi", &pfPBaveuse, 10, 20, 25, {1, 1, 1, 0, 0, 0}, true, pfGetStyle()};
-    int drawn = 0;
-    auto draw = [&] {
-        ++drawn;
-        pfSetPosition(10, 30);
-        sglColor3f(1, 0, 0);
-        pfDrawString(SDL_GetVideoSurface(), "Hi");
-    };
-    // Seen once: drawn directly; twice: compiled; then replayed without drawing (the frame table
-    // below checks its pixels and the pen it leaves).
-    EXPECT_FALSE(cache.Draw(key, draw));
-    EXPECT_TRUE(cache.Draw(key, draw));
-    EXPECT_TRUE(cache.Draw(key, draw));
-    EXPECT_EQ(drawn, 2);
-    // Strings that change every time never fill it.
-    for (int i = 0; i < 3000; ++i)
-        EXPECT_FALSE(cache.Draw({std::to_string(i), &pfPBaveuse, 0, 0, 12, {}, false, pfGetStyle()}, draw));
-    EXPECT_TRUE(cache.Draw(key, draw));
-    EXPECT_EQ(drawn, 3002);
-    cache.Clear();
 }
 
 // Drawing kept for reuse looks as drawn directly, byte for byte: strings drawn a second time
