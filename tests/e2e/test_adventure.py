@@ -1,14 +1,12 @@
 """The shipped adventure played through on the real executable with real key events: from the
 first splash through the character select screen, every area and puzzle, to the credits and back
 to the menus. The first route also saves, quits, starts again and loads that save; the other
-routes prove their pairs can finish too. The game reports its state into a file every frame
-(BW_GAME_STATE) and prints to the terminal what its console shows."""
+proves another pair can finish too, with the terminal showing what the game's console shows."""
 import json
 import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import pytest
@@ -22,19 +20,18 @@ TAP_SECONDS = 0.3    # a tap in the menus, held across frames: the engine sample
 SAVED_FIELDS = ("version", "area", "characters", "controlled", "inventory", "flags")
 # Where the pair stands when a box opens varies a little with the frame rate, and the scene
 # with it: these screenshots are compared in their box alone.
-REGIONS = {"dialogue": (32, 312, 736, 224), "inventory": (32, 416, 736, 120),
-           "save-menu": (60, 40, 520, 488)}
+REGIONS = {"dialogue": (32, 312, 736, 224), "ending": (32, 312, 736, 224),
+           "inventory": (32, 416, 736, 120), "save-menu": (60, 40, 520, 488)}
 # The credits roll by the frame, so their lines stand a little higher or lower at each run.
 SLACK = {"credits": 0.06}
 
 
 @pytest.fixture(scope="module")
-def data():
-    folder = tempfile.mkdtemp(prefix="brackwater-data-")
+def data(tmp_path_factory):
+    folder = str(tmp_path_factory.mktemp("data"))
     subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "tools", "make_game_data.py"), folder],
                    check=True, stdout=subprocess.DEVNULL)
-    yield folder
-    shutil.rmtree(folder, ignore_errors=True)
+    return folder
 
 
 class Player:
@@ -47,8 +44,6 @@ class Player:
         shutil.copytree(data, self.game.dir, dirs_exist_ok=True)
         start = time.monotonic()
         self.game.frame = lambda: int((time.monotonic() - start) * 20)   # the shipped game counts no frames
-        self.shots = set()
-        self.saved = {}
 
     def tap(self, *keys):
         for key in keys:
@@ -58,9 +53,8 @@ class Player:
             self.frames_pass(2)
 
     def frames_pass(self, count):
-        """Waits until the game has written its state `count` more times, so that a key pressed
-        just before was in the keyboard snapshot of a whole frame. The menus write nothing: there
-        a fixed time has to do."""
+        """Waits for `count` more writes of the state, so that a key pressed just before was in a
+        whole frame's keyboard snapshot. The menus write nothing: there a fixed time has to do."""
         def stamp():
             try:
                 info = os.stat(self.state_file)
@@ -109,7 +103,6 @@ class Player:
         path = self.game.screenshot(self.game.path(name + ".png"))
         match_golden(path, os.path.join(GOLDEN, "%s-%s.png" % (self.route, name)), region=REGIONS.get(name),
                      most=SLACK.get(name, 0.03))
-        return path
 
     def splash_shown(self, timeout=60):
         """Waits for the first frames: a key pressed while the engine still starts up is lost."""
@@ -125,27 +118,16 @@ class Player:
                 self.tap(name)
             elif kind != "checkpoint":
                 drive((kind, name, *rest), self.hold, self.state)
-            elif name == "save point":
-                self.save_quit_and_load(self.reached(rest[0]))
             else:
                 self.reached(rest[0])
-                golden = self._golden_name(rest[0])
-                if golden:
-                    self.shot(golden)
+                if rest[1:]:
+                    self.shot(rest[1])
+                if name == "save point":
+                    self.save_quit_and_load()
 
-    def _golden_name(self, expected):
-        """Screenshots at each area's arrival, the first dialogue, the inventory, the credits."""
-        for key, golden in (("area", "area-" + str(expected.get("area"))), ("dialogue", "dialogue"),
-                            ("inventory_open", "inventory"), ("credits", "credits")):
-            if expected.get(key) and golden not in self.shots:
-                self.shots.add(golden)
-                return golden
-        return None
-
-    def save_quit_and_load(self, state):
+    def save_quit_and_load(self):
         """Slot 3 of the save menu, just opened; the same moment back after a restart and a load."""
         game = self.game
-        self.shot("save-menu")
         self.tap("Down", "Down", "Return")
         game.wait_for_output("Saved in slot %d: " % SLOT)
         with open(game.path("saves/slot%d.json" % SLOT)) as f:
@@ -157,9 +139,7 @@ class Player:
         game.key_down("F4")
         time.sleep(TAP_SECONDS)
         game.key_up("F4", "alt")
-        assert game.wait_exit() == 0, game.stderr
-        with open(game.path("config.cfg")) as f:
-            assert json.load(f)["save%d" % SLOT].startswith("The quay - ")
+        assert game.wait_exit() == 0, game.output("stderr")
         os.remove(self.state_file)
         game.start()
         self.splash_shown()
@@ -169,7 +149,6 @@ class Player:
         restored = self.reached({"area": self.saved["area"], "dialogue": None})
         assert {k: restored[k] for k in SAVED_FIELDS} == {k: self.saved[k] for k in SAVED_FIELDS}
         assert restored["seconds"] >= self.saved["seconds"]
-        game.wait_for_output("Loaded slot %d: " % SLOT)
         time.sleep(0.5)
         after = game.screenshot(game.path("after-load.png"))
         # The restored scene is the saved one, whatever the notices say above it.
@@ -178,7 +157,7 @@ class Player:
 
     def back_to_the_menus(self):
         """Return ends the credits (after their first second) and the in-game menu shows, on the
-        main menu's bright picture; its last entry leads to the main menu."""
+        main menu's bright picture; its last entry leads to the main menu, whose last ends the game."""
         time.sleep(1.2)
         self.tap("Return")
         deadline = time.monotonic() + 60
@@ -188,6 +167,10 @@ class Player:
         self.tap("Down", "Down", "Down", "Return")
         time.sleep(1)
         self.shot("main-menu")
+        self.tap("Up")
+        self.game.key_down("Return")
+        assert self.game.wait_exit() == 0, self.game.output("stderr")
+        self.game.key_up("Return")
 
 
 def _brightness(png):
@@ -196,16 +179,14 @@ def _brightness(png):
 
 
 @pytest.mark.parametrize("name", ROUTES)
-def test_a_pair_plays_from_the_splash_through_every_area_to_the_credits_and_the_menus(data, name):
+def test_a_pair_plays_from_the_splash_through_every_area_and_the_credits_to_exit_from_the_menus(data, name):
     player = Player(data, name)
-    first = name == next(iter(ROUTES))
     with player.game:
         player.splash_shown()
-        if first:
+        if name == "joss-orla":   # the same splash starts every route
             player.shot("splash")
         player.tap(*SPLASHES, *ROUTES[name]["select"])
         assert [c["id"] for c in player.reached({})["characters"]] == list(ROUTES[name]["pair"])
         player.play(ROUTES[name]["steps"])
-        assert player.saved or not first, "the first route has no save point"
         player.back_to_the_menus()
         player.no_errors()

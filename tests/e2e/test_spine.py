@@ -9,11 +9,10 @@ from harness import HOOK, Game
 # xdotool then presses the left key (133) first, and the game rightly sees Left Meta.
 @pytest.mark.parametrize("keys,quits", [
     (("alt", "F4"), True),
-    (("F4", "alt"), False),
     (("Super_L", "q"), True),
     (("134", "q"), False),
-], ids=["alt then F4", "F4 then alt", "left meta Q", "right meta Q"])
-def test_a_quit_chord_quits_after_closing_the_config_only_in_its_order_and_with_left_meta(keys, quits):
+], ids=["alt then F4", "left meta Q", "right meta Q"])
+def test_alt_f4_and_left_meta_q_quit_after_closing_the_config_and_right_meta_q_does_not(keys, quits):
     with Game() as game:
         game.advance(5)
         for key in keys[:-1]:
@@ -24,7 +23,7 @@ def test_a_quit_chord_quits_after_closing_the_config_only_in_its_order_and_with_
             assert game.wait_exit() == 0 and game.config_closed()
         else:
             game.advance(5)
-            assert game.running()
+            assert game.process.poll() is None
         game.key_up(*reversed(keys))
 
 

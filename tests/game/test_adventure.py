@@ -5,19 +5,20 @@ import json
 import pytest
 
 from system import story, words
-from system.adventure import CHARACTERS, FLAGS, Adventure
+from system.adventure import CHARACTERS, Adventure
 
 
-def play_through(first, second, skip=()):
+def play_through(first, second):
     """Plays as a first-timer would: every thing in every reachable area, as either character,
-    until nothing new happens. Returns the adventure and the actions that were taken."""
+    until nothing new happens, and every way out must arrive at an entrance kept for where it
+    leaves from. Returns the adventure."""
     a = Adventure(first, second)
-    seen_areas, verbs = {"quay"}, []
+    seen_areas = {"quay"}
     for _ in range(40):
         before = (sorted(a.flags), list(a.inventory), sorted(seen_areas))
         for area in sorted(seen_areas):
             a.area = area
-            for thing in [t for t in story.things_in(area) if t.ident not in skip]:
+            for thing in story.things_in(area):
                 for _ in range(2):
                     a.switch()
                     if not story.visible(a, thing):
@@ -25,31 +26,20 @@ def play_through(first, second, skip=()):
                     verb, run = story.action(a, thing)
                     outcome = run()
                     assert outcome.lines and all(outcome.lines), (thing.ident, verb)
-                    verbs.append(verb)
                     if outcome.goto:
+                        assert area in story.AREAS[outcome.goto]["entrances"], thing.ident
                         seen_areas.add(outcome.goto)
                     if outcome.ending:
-                        return a, verbs
+                        return a
         if before == (sorted(a.flags), list(a.inventory), sorted(seen_areas)):
-            return a, verbs
-    return a, verbs
-
-
-# What a pair's abilities and items do on their way, and the things it leaves alone to show that
-# the abilities open other routes than the items.
-ROUTES = {
-    ("JossHartle", "OrlaVance"): ({"call the harbour office", "offer Pepper the fish", "light the lamp"}, ()),
-    ("DovKestrel", "PellArden"): ({"fix the fuse box", "talk to Pepper", "mend the igniter"},
-                                  ("keeper", "bucket")),
-}
+            return a
+    return a
 
 
 @pytest.mark.parametrize("first,second", list(itertools.permutations(CHARACTERS, 2)))
 def test_every_ordered_pair_reaches_the_ending_and_its_adventure_round_trips_through_json(first, second):
-    expected_verbs, skip = ROUTES.get((first, second), (set(), ()))
-    a, verbs = play_through(first, second, skip)
+    a = play_through(first, second)
     assert {"warehouse open", "warehouse lit", "cat moved", "tower open", "lamp lit", "finished"} <= a.flags
-    assert expected_verbs <= set(verbs)
     assert Adventure.from_dict(json.loads(json.dumps(a.to_dict()))).to_dict() == a.to_dict()
 
 
@@ -61,23 +51,13 @@ def test_a_locked_door_names_the_partner_who_could_open_it():
     assert story.perform(a, "warehouse door").lines[-1] == "The lock clicks. The warehouse is open."
 
 
-def test_the_thing_ahead_is_chosen_over_one_as_near_behind():
-    a = Adventure("JossHartle", "OrlaVance")
-    assert [story.nearest(a, 0.0, 8.6, heading).ident for heading in (0.0, 90.0, 270.0)] == [
-        "warehouse door", "board", "bucket"]
-    assert story.nearest(a, 0.0, -6.0, 0.0) is None
-
-
 @pytest.mark.parametrize("change,message", [
-    (lambda d: d.update(version=2), "saved game version 2 is not 1"),
-    (lambda d: d.pop("flags"), "saved game lacks flags"),
     (lambda d: d.update(area="moon"), "saved game: unknown area 'moon'"),
     (lambda d: d["characters"].pop(), "saved game must hold two characters"),
     (lambda d: d["characters"][1].update(id="Nobody"), "saved game: unknown character 'Nobody'"),
     (lambda d: d["characters"][1].update(id="JossHartle"),
      "saved game: the two characters must differ, both are 'JossHartle'"),
     (lambda d: d["characters"][0].update(x="1"), "saved game: character x must be a finite number, not '1'"),
-    (lambda d: d["characters"][0].update(z=float("nan")), "saved game: character z must be a finite number"),
     (lambda d: d["characters"][1].update(y=1e30), "saved game: character y 1e+30 is outside the world"),
     (lambda d: d.update(controlled=True), "saved game: controlled must be 0 or 1"),
     (lambda d: d.update(inventory=["cake"]), "saved game: unknown item 'cake'"),
@@ -97,14 +77,6 @@ def test_malformed_saves_and_wrong_pairs_or_places_are_refused_with_a_clear_mess
 def test_the_credits_last_until_the_last_line_is_half_way_up():
     # Size 12 lines advance 14 pixels, size 30 ones 35; the third line starts at 49.
     assert story.credits_seconds("<s 30>\nA\n<s 12>\nB\nC\n", 600) == pytest.approx((49 + 300) / 20 + 1)
-
-
-@pytest.mark.parametrize("heading,dx,dz,expected", [
-    (0.0, 0.0, 1.0, 0.0), (0.0, -1.0, 0.0, 90.0), (0.0, 1.0, 0.0, -90.0), (0.0, 0.0, -1.0, 180.0),
-    (90.0, 1.0, 0.0, 0.0), (90.0, 0.0, 1.0, 90.0), (270.0, 0.0, 1.0, -90.0),
-])
-def test_bearings_are_measured_from_the_facing_positive_to_the_right(heading, dx, dz, expected):
-    assert (story.bearing(heading, dx, dz) - expected + 180.0) % 360.0 - 180.0 == pytest.approx(0.0, abs=1e-9)
 
 
 def test_the_keeper_hints_at_the_next_step_as_the_story_goes_on():
@@ -128,25 +100,6 @@ def test_footsteps_sound_of_what_is_underfoot(area, x, z, y, expected):
 def test_bound_keys_are_named_as_a_player_knows_them_and_text_wraps_between_words():
     assert [words.key_name(k) for k in (13, 305, 284, 97, 999)] == ["Return", "Right Ctrl", "F3", "A", "key 999"]
     assert words.wrap("a bb ccc dddddd e", 6) == ["a bb", "ccc", "dddddd", "e"]
-
-
-def test_every_thing_answers_every_character_and_every_way_out_arrives_at_an_entrance_kept_for_it():
-    stages = [(set(), []), ({"warehouse open", "warehouse lit"}, ["fish", "oil"]),
-              (set(FLAGS), ["matches"])]
-    arrivals = set()
-    for ident in CHARACTERS:
-        partner = next(other for other in CHARACTERS if other != ident)
-        for flags, items in stages:
-            for thing in story.THINGS:
-                a = Adventure(ident, partner, thing.area)
-                a.flags, a.inventory = set(flags), list(items)
-                verb, run = story.action(a, thing)
-                outcome = run()
-                assert verb and outcome.lines and all(outcome.lines), (ident, thing.ident, flags)
-                if outcome.goto:
-                    assert thing.area in story.AREAS[outcome.goto]["entrances"], thing.ident
-                    arrivals.add(outcome.goto)
-    assert arrivals == set(story.AREAS)
 
 
 def test_the_inventory_lists_what_is_carried_in_the_order_it_was_found():

@@ -1,13 +1,11 @@
-"""Runs the real brackwater executable under X for end-to-end tests.
-
-Each Game gets a temporary working directory holding the test `system` package
-(tests/support/package) plus whatever files the test adds, and talks to the running game only as a
-player would: real X key events (xdotool), the window's close request, screenshots of the screen.
-Every frame the package writes its frame count and what the scripts printed into the console to
-files, which lets a test wait for the game to advance instead of sleeping blindly: the engine
-samples the keyboard once per frame, so a key must stay down across frames to be seen.
-"""
+"""Runs the real brackwater executable under X for end-to-end tests, each Game in a temporary
+working directory with the test `system` package (tests/support/package) and the test's files.
+A test talks to the game only as a player would: real X key events (xdotool), the window's close
+request, screenshots. Every frame the package writes its frame count and the console's text to
+files, so that a test waits for the game to advance instead of sleeping blindly: the engine
+samples the keyboard once per frame, so a key must stay down across frames to be seen."""
 import atexit
+import functools
 import os
 import shutil
 import subprocess
@@ -19,31 +17,23 @@ SOURCE_DIR = os.environ.get("BW_SOURCE_DIR", os.path.join(os.path.dirname(__file
 EXECUTABLE = os.environ.get("BW_EXECUTABLE", os.path.join(SOURCE_DIR, "build", "brackwater"))
 PACKAGE = os.path.join(SOURCE_DIR, "tests", "support", "package")
 HOOK = "system/hook.py"   # a module with step(frame), run by the test package on every frame
-KEYSYMS = {" ": "space", ".": "period", ",": "comma", "'": "apostrophe", "=": "equal", "-": "minus"}
 
 
-class XServer:
+@functools.lru_cache(maxsize=None)
+def x_display():
     """A virtual X server of the test's own, so that tests running side by side never send keys
     to each other's windows. Xvfb picks a free display number itself (-displayfd)."""
-
-    _display = None
-    _process = None
-
-    @classmethod
-    def display(cls):
-        if cls._display is None:
-            read_end, write_end = os.pipe()
-            cls._process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            os.close(write_end)
-            with os.fdopen(read_end) as f:
-                number = f.readline().strip()
-            if not number:
-                raise AssertionError("Xvfb did not start")
-            cls._display = ":" + number
-            atexit.register(cls._process.terminate)
-        return cls._display
+    read_end, write_end = os.pipe()
+    process = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    if not number:
+        raise AssertionError("Xvfb did not start")
+    atexit.register(process.terminate)
+    return ":" + number
 
 
 class Game:
@@ -51,12 +41,14 @@ class Game:
         self.dir = tempfile.mkdtemp(prefix="brackwater-e2e-")
         shutil.copytree(package, self.dir, dirs_exist_ok=True)
         for path, text in (files or {}).items():
-            self.write(path, text)
+            os.makedirs(os.path.dirname(self.path(path)), exist_ok=True)
+            with open(self.path(path), "w") as f:
+                f.write(text)
         self.frame_file = self.path("frames.txt")
         self.close_marker = self.path("config-closed.txt")
         self.env = dict(os.environ)
         self.env.update({
-            "DISPLAY": XServer.display(),
+            "DISPLAY": x_display(),
             "BW_FRAME_FILE": self.frame_file,
             "BW_CONSOLE_FILE": self.path("console.txt"),
             "BW_CLOSE_MARKER": self.close_marker,
@@ -68,16 +60,8 @@ class Game:
         self.env.update(env or {})
         self.process = None
         self.window = None
-        self.stdout = ""
-        self.stderr = ""
+        self._output = {"stdout": [], "stderr": []}
         self._readers = []
-
-    def write(self, path, text):
-        full = self.path(path)
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        mode = "wb" if isinstance(text, bytes) else "w"
-        with open(full, mode) as f:
-            f.write(text)
 
     def path(self, relative):
         return os.path.join(self.dir, relative)
@@ -87,12 +71,11 @@ class Game:
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         # Read while the game runs: a game that prints much would otherwise stall on a full pipe,
         # and a test can wait for what the game says.
-        self._output = {"stdout": [], "stderr": []}
         self._readers = [threading.Thread(target=self._read, args=(stream, self._output[name]), daemon=True)
                          for name, stream in (("stdout", self.process.stdout), ("stderr", self.process.stderr))]
         for reader in self._readers:
             reader.start()
-        self.wait_for_frame(3)
+        self.advance(3)
         self.window = self._find_window()
         subprocess.run(["xdotool", "windowfocus", "--sync", self.window], check=False,
                        capture_output=True, timeout=10, env=self.env)
@@ -121,16 +104,10 @@ class Game:
         self._collect()
         return self.process.returncode
 
-    def running(self):
-        return self.process.poll() is None
-
     def _collect(self):
-        if self.process and self.process.returncode is not None and self._readers:
-            for reader in self._readers:
-                reader.join(timeout=10)
-            self._readers = []
-            self.stdout += "".join(self._output["stdout"])
-            self.stderr += "".join(self._output["stderr"])
+        """Once the game has exited: the rest of what it wrote."""
+        for reader in self._readers:
+            reader.join(timeout=10)
 
     @staticmethod
     def _read(stream, chunks):
@@ -139,9 +116,8 @@ class Game:
         stream.close()
 
     def output(self, stream="stdout"):
-        """Everything the game has written to standard output (or "stderr") so far."""
-        done = getattr(self, stream)
-        return done + "".join(self._output[stream]) if self._readers else done
+        """Everything the game has written to standard output (or "stderr") so far, in all its runs."""
+        return "".join(self._output[stream])
 
     def _wait(self, what, done, timeout):
         """Polls done() until it returns something true, and returns that; fails when the game
@@ -154,8 +130,8 @@ class Game:
             if self.process.poll() is not None:
                 self._collect()
                 raise AssertionError("the game exited with %s while waiting for %s\nstdout: %s\nstderr: %s"
-                                     % (self.process.returncode, what, self.stdout[-3000:],
-                                        self.stderr[-3000:]))
+                                     % (self.process.returncode, what, self.output()[-3000:],
+                                        self.output("stderr")[-3000:]))
             if time.monotonic() > deadline:
                 raise AssertionError("waited %s s for %s in vain; the last output:\n%s"
                                      % (timeout, what, self.output()[-3000:]))
@@ -172,12 +148,10 @@ class Game:
         except (OSError, ValueError):
             return 0
 
-    def wait_for_frame(self, count, timeout=30):
-        self._wait("frame %d" % count, lambda: self.frame() >= count, timeout)
-
     def advance(self, frames=3, timeout=30):
         """Waits until the game has run `frames` more frames."""
-        self.wait_for_frame(self.frame() + frames, timeout)
+        count = self.frame() + frames
+        self._wait("frame %d" % count, lambda: self.frame() >= count, timeout)
 
     def console(self):
         """What the scripts have printed into the console, as of the last frame."""
@@ -211,22 +185,14 @@ class Game:
             self.key_up(key)
             self.advance(frames)
 
-    def type_text(self, text, frames=2):
-        """Types text key by key, each held across frames. Unshifted characters only: a shifted
-        symbol sent by xdotool is sometimes lost under the sanitizer's slower frames."""
-        for char in text:
-            self.press(KEYSYMS.get(char, char), frames=frames)
-
     def tap_text(self, text, delay_ms=15):
         """Types text as a fast typist does: each key goes down and up again within a few
         milliseconds, faster than a slow frame samples the keyboard."""
         self._xdotool("type", "--delay", str(delay_ms), text)
 
     def close_window(self, attempts=10):
-        """Sends the window manager's close request (WM_DELETE_WINDOW), as a title-bar button
-        does, until the game exits. Under Xvfb, SDL now and then never turns one request into a
-        quit event (seen once in a few dozen runs, with the game still running its frames); a
-        player would click again, and so does this."""
+        """Sends a title-bar button's close request (WM_DELETE_WINDOW) until the game exits: under
+        Xvfb, SDL now and then never turns one request into a quit event; a player would click again."""
         for _ in range(attempts):
             self._send_close_request()
             try:
@@ -267,15 +233,6 @@ def image_size(png):
                                                 capture_output=True, text=True).stdout.split())
 
 
-def pixels(png):
-    """The image's pixels as rows of (r, g, b), top row first."""
-    width, _ = image_size(png)
-    raw = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], check=True, capture_output=True,
-                         timeout=30).stdout
-    return [[tuple(raw[i:i + 3]) for i in range(row, row + width * 3, 3)]
-            for row in range(0, len(raw), width * 3)]
-
-
 def colour_box(png, rgb, fuzz=15):
     """(x, y, width, height) of the pixels near a colour (within fuzz percent), through ImageMagick."""
     text = subprocess.run(["convert", png, "-fuzz", "%d%%" % fuzz, "-fill", "black", "+opaque",
@@ -285,19 +242,11 @@ def colour_box(png, rgb, fuzz=15):
     return x, y, w, h
 
 
-def solid_png(path, rgb, size=64):
-    """An opaque 32-bit PNG of one colour, as the texture registry wants."""
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    subprocess.run(["convert", "-size", "%dx%d" % (size, size), "xc:rgb%s" % (tuple(rgb),),
-                    "PNG32:" + path], check=True)
-
-
 def match_golden(png, golden, fuzz=12, most=0.03, region=None):
-    """Compares a screenshot, scaled to a quarter (small enough to commit, and blind to a shift of
-    a pixel or two), with a golden image: fails when more than `most` of the pixels differ by more
-    than `fuzz` percent. `region` (x, y, width, height) compares only that part of the screen.
-    BW_UPDATE_GOLDENS=1 writes the golden instead, BW_UPDATE_GOLDENS=missing only where there is
-    none. A failure keeps the actual picture beside the golden, as NAME.actual.png."""
+    """Compares a screenshot (or its `region`: x, y, width, height), scaled to a quarter to be small
+    and blind to a shift of a pixel or two, with a golden: fails when over `most` of the pixels differ
+    by over `fuzz` percent, and keeps the actual picture beside the golden as NAME.actual.png.
+    BW_UPDATE_GOLDENS=1 writes the golden instead, BW_UPDATE_GOLDENS=missing only where there is none."""
     small = png[:-len(".png")] + ".small.png"
     crop = ["-crop", "%dx%d+%d+%d" % (region[2], region[3], region[0], region[1]), "+repage"] if region else []
     subprocess.run(["convert", png, *crop, "-resize", "25%", "PNG24:" + small], check=True)

@@ -1,10 +1,7 @@
-"""A small test package: counts frames and records what the engine asked of it.
-
-End-to-end tests add a module `system.hook` with a function `step(frame)` run on every frame,
-and set BW_FRAME_FILE and BW_CONSOLE_FILE (the frame count and what the scripts printed into the
-console are written there every frame) and BW_CLOSE_MARKER (written when the engine closes the
-configuration).
-"""
+"""A small test package: counts frames and records what the engine asked of it. End-to-end
+tests add a module `system.hook` with a function `step(frame)` run on every frame, and name files
+in BW_FRAME_FILE and BW_CONSOLE_FILE (the frame count and the console's text, written every
+frame) and BW_CLOSE_MARKER (written when the engine closes the configuration)."""
 import os
 
 from system import console
