@@ -88,6 +88,7 @@ TEST_F(ModelModuleTest, CallsGiveTheirExactResultsAndErrorTexts)
     };
     for (const sCase& c : cases)
         EXPECT_EQ(Eval(c.expression), c.result) << c.expression;
+    ASSERT_EQ(Exec("del m, d, r, a, g"), "");   // the registered class keeps the namespace alive
 }
 
 TEST_F(ModelModuleTest, ScriptCodeRunWhileArgumentsAreConvertedCannotFreeWhatTheCallUses)

@@ -246,17 +246,17 @@ def match_golden(png, golden, fuzz=12, most=0.03, region=None):
     """Compares a screenshot (or its `region`: x, y, width, height), scaled to a quarter to be small
     and blind to a shift of a pixel or two, with a golden: fails when over `most` of the pixels differ
     by over `fuzz` percent, and keeps the actual picture beside the golden as NAME.actual.png.
-    BW_UPDATE_GOLDENS=1 writes the golden instead, BW_UPDATE_GOLDENS=missing only where there is none."""
+    BW_UPDATE_GOLDEN=1 writes the golden instead, BW_UPDATE_GOLDEN=missing only where there is none."""
     small = png[:-len(".png")] + ".small.png"
     crop = ["-crop", "%dx%d+%d+%d" % (region[2], region[3], region[0], region[1]), "+repage"] if region else []
     subprocess.run(["convert", png, *crop, "-resize", "25%", "PNG24:" + small], check=True)
-    update = os.environ.get("BW_UPDATE_GOLDENS")
+    update = os.environ.get("BW_UPDATE_GOLDEN")
     if update == "1" or (update == "missing" and not os.path.exists(golden)):
         os.makedirs(os.path.dirname(golden), exist_ok=True)
         shutil.copyfile(small, golden)
         return
     if not os.path.exists(golden):
-        raise AssertionError("no golden %s; BW_UPDATE_GOLDENS=missing writes it" % golden)
+        raise AssertionError("no golden %s; BW_UPDATE_GOLDEN=missing writes it" % golden)
     out = subprocess.run(["compare", "-metric", "AE", "-fuzz", "%d%%" % fuzz, small, golden, "null:"],
                          capture_output=True, text=True)
     width, height = image_size(small)
