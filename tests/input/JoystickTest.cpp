@@ -75,17 +75,3 @@ TEST_F(InputTest, JoystickAxesAndHatTriggerOnlyWhenPushedFromRest)
     g_FakeJoystick.numAxes = 2;
     JoystickFrame();
 }
-
-// While the console is open, Update types instead of polling the joystick.
-TEST_F(InputTest, OpenConsoleFreezesTheJoystickKeepingButtonPresses)
-{
-    SendButtonEvents({{SDL_JOYBUTTONDOWN, 0}});
-    g_FakeJoystick.axes[0] = 30000;
-    g_FakeJoystick.hat = SDL_HAT_DOWN;
-    g_Input.StartTyping();
-    g_Input.Update();
-    EXPECT_FALSE(g_Input.IsKeyDown(436) || g_Input.IsKeyDown(448));
-    EXPECT_TRUE(g_Input.IsKeyDown(420)) << "presses wait for the next poll";
-    JoystickFrame();
-    EXPECT_TRUE(g_Input.IsKeyDown(436) && g_Input.IsKeyDown(448) && !g_Input.IsKeyDown(420));
-}
