@@ -9,10 +9,12 @@ from harness import HOOK, Game
 # xdotool then presses the left key (133) first, and the game rightly sees Left Meta.
 @pytest.mark.parametrize("keys,quits", [
     (("alt", "F4"), True),
+    (("F4", "alt"), False),
+    (("ctrl", "F4"), False),
     (("Super_L", "q"), True),
     (("134", "q"), False),
-], ids=["alt then F4", "left meta Q", "right meta Q"])
-def test_alt_f4_and_left_meta_q_quit_after_closing_the_config_and_right_meta_q_does_not(keys, quits):
+], ids=["alt then F4", "F4 then alt", "ctrl then F4", "left meta Q", "right meta Q"])
+def test_only_alt_then_f4_and_left_meta_then_q_quit_and_they_close_the_config_first(keys, quits):
     with Game() as game:
         game.advance(5)
         for key in keys[:-1]:
