@@ -2,6 +2,7 @@
 #include "support/FrameCapture.h"
 
 #include <GL/gl.h>
+#include <stb/stb_image_write.h>
 
 #include <map>
 
@@ -31,6 +32,8 @@ protected:
         // Corners without normals or texture coordinates, and a material that was never loaded.
         WriteFile("c.obj", "v -3 -2 0\nv 2 -2 1\nv 0 2 -1\nv 3 2 0\nvt 0.5 0.5\n"
                            "usemtl red\nf 1 2 3\nusemtl missing\nf 2//1 4 3/9\n");
+        // Four texels of different colours, so that texture coordinates show.
+        ASSERT_NE(stbi_write_png("t.png", 2, 2, 4, "\xff\xff\xff\xff\x00\x00\xff\xff\x00\xff\x00\xff\xff\xff\x00\xff", 8), 0);
     }
 
     // The image of one drawing on a cleared frame.
@@ -69,7 +72,7 @@ TEST_F(DrawTest, DrawingGivesThePixelsOfTheImmediateModeReference)
             EXPECT_EQ(Differing(Drawn([&] { model.Draw(0, 0, 0); }), blank), 0);   // not static yet
             model.MakeStatic();
         }
-        model.SetTexture(BW_SOURCE_DIR "/game/Images/FlagTexture.png");
+        model.SetTexture("t.png");
         std::map<std::pair<unsigned int, float>, sImage> images[2];   // untextured, textured
         for (bool textured : {false, true}) {
             textured ? model.EnableTexturing() : model.DisableTexturing();
