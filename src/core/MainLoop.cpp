@@ -8,9 +8,13 @@
 
 bool QuitChordPressed()
 {
-    if ((g_Input.IsKeyDown(SDLK_LALT) || g_Input.IsKeyDown(SDLK_RALT)) && g_Input.IsKeyTriggered(SDLK_F4))
+    // A last key that went down in the previous pass's drain is already in the snapshot, so it
+    // never triggers here; its event's modifiers still tell whether the chord came in order.
+    if (((g_Input.IsKeyDown(SDLK_LALT) || g_Input.IsKeyDown(SDLK_RALT)) && g_Input.IsKeyTriggered(SDLK_F4)) ||
+        g_Input.DrainedPressWith(SDLK_F4, KMOD_ALT))
         return true;
-    return g_Input.IsKeyDown(SDLK_LMETA) && g_Input.IsKeyTriggered(SDLK_q);
+    return (g_Input.IsKeyDown(SDLK_LMETA) && g_Input.IsKeyTriggered(SDLK_q)) ||
+           g_Input.DrainedPressWith(SDLK_q, KMOD_LMETA);
 }
 
 bool DrainEvents()

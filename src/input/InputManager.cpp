@@ -137,7 +137,7 @@ void InputManager::Update()
     // the live array by the frame after the drain; it types, but must not trigger a second time.
     for (sKeyPress& press : m_KeyPresses)
         if (m_pPrevKeyState[press.key])
-            press.markedUp = true;
+            press.markedUp = press.drained = true;
     if (m_TypedInputEnabled)
         UpdateTypedInput();
     else
@@ -163,7 +163,16 @@ void InputManager::HandleKeyEvent(const SDL_Event& event)
     if (event.type != SDL_KEYDOWN || !m_pKeyState || uint32_t(event.key.keysym.sym) >= uint32_t(m_NumKeys) ||
         m_NewKeyPresses.size() >= maxPressesPerFrame)
         return;
-    m_NewKeyPresses.push_back({uint32_t(event.key.keysym.sym), (event.key.keysym.mod & KMOD_SHIFT) != 0, false});
+    m_NewKeyPresses.push_back({uint32_t(event.key.keysym.sym), (event.key.keysym.mod & KMOD_SHIFT) != 0, false,
+                               event.key.keysym.mod});
+}
+
+bool InputManager::DrainedPressWith(uint32_t key, int modifiers) const
+{
+    for (const sKeyPress& press : m_KeyPresses)
+        if (press.key == key && press.drained && (press.modifiers & modifiers) != 0)
+            return true;
+    return false;
 }
 
 const InputManager::sKeyPress* InputManager::FindPress(uint32_t key) const

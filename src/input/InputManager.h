@@ -45,6 +45,10 @@ public:
     bool IsKeyTriggered(uint32_t id);
     void HandleJoyStickEvent(SDL_Event& event);   // the main loop's joystick-button events
     void HandleKeyEvent(const SDL_Event& event);  // the main loop's key events; only presses count
+    // Whether `key` went down, with one of `modifiers` held by its event's own account, in the
+    // main loop's drain before this frame's Update and stayed down. The scripts saw that press in
+    // the live array before the snapshot; a check made after Update would never see it trigger.
+    bool DrainedPressWith(uint32_t key, int modifiers) const;
 
     const uint32_t* GetCurrentKeyMap() const { return m_KeyMap.data(); }   // nine entries
 
@@ -80,6 +84,8 @@ private:
         uint32_t key;
         bool shift;      // a shift key was held when it went down
         bool markedUp;   // reads as up: typed as a shifted symbol, or already seen in the live array
+        SDLMod modifiers = KMOD_NONE;   // held when it went down
+        bool drained = false;           // came by the drain and was still down at the snapshot
     };
 
     void TakeQueuedKeyPresses();
