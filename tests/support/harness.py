@@ -99,8 +99,10 @@ class Game:
         try:
             self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
+            frame = self.frame()   # still counting: the game missed the request; else it hangs
             self.kill()
-            raise AssertionError("the game did not exit within %s s" % timeout)
+            raise AssertionError("the game did not exit within %s s; its last frame %d; stderr: %s"
+                                 % (timeout, frame, self.output("stderr")[-2000:]))
         self._collect()
         return self.process.returncode
 
