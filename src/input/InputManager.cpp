@@ -163,8 +163,7 @@ void InputManager::HandleKeyEvent(const SDL_Event& event)
     if (event.type != SDL_KEYDOWN || !m_pKeyState || uint32_t(event.key.keysym.sym) >= uint32_t(m_NumKeys) ||
         m_NewKeyPresses.size() >= maxPressesPerFrame)
         return;
-    m_NewKeyPresses.push_back({uint32_t(event.key.keysym.sym), (event.key.keysym.mod & KMOD_SHIFT) != 0, false,
-                               event.key.keysym.mod});
+    m_NewKeyPresses.push_back({uint32_t(event.key.keysym.sym), event.key.keysym.mod});
 }
 
 bool InputManager::DrainedPressWith(uint32_t key, int modifiers) const
@@ -327,13 +326,14 @@ char KeypadCharacter(uint32_t key)
 void InputManager::TypePress(sKeyPress& press)
 {
     const uint32_t key = press.key;
+    const bool shift = (press.modifiers & KMOD_SHIFT) != 0;
     if (key == SDLK_SPACE) {
         m_TypedText += ' ';
     } else if (key == SDLK_BACKSPACE) {
         m_BackspaceDelay = BACKSPACE_FIRST_REPEAT_FRAMES;
         EraseLastTypedCharacter();
     } else if (IsSymbolKey(key)) {
-        if (!press.shift) {
+        if (!shift) {
             m_TypedText += char(key);
         } else if (char shifted = ShiftedCharacter(key)) {
             // As for a held key below: it reads as up until it is pressed anew.
@@ -342,7 +342,7 @@ void InputManager::TypePress(sKeyPress& press)
             press.markedUp = true;
         }
     } else if (key >= SDLK_a && key <= SDLK_z) {
-        m_TypedText += char(press.shift ? key - 32 : key);
+        m_TypedText += char(shift ? key - 32 : key);
     } else if (char typed = KeypadCharacter(key)) {
         m_TypedText += typed;
     }

@@ -82,10 +82,9 @@ private:
     struct sKeyPress
     {
         uint32_t key;
-        bool shift;      // a shift key was held when it went down
-        bool markedUp;   // reads as up: typed as a shifted symbol, or already seen in the live array
-        SDLMod modifiers = KMOD_NONE;   // held when it went down
-        bool drained = false;           // came by the drain and was still down at the snapshot
+        SDLMod modifiers;        // held when it went down
+        bool markedUp = false;   // reads as up: typed as a shifted symbol, or already seen in the live array
+        bool drained = false;    // came by the drain and was still down at the snapshot
     };
 
     void TakeQueuedKeyPresses();
